@@ -1,0 +1,12 @@
+# Every target of ours links hx4x_warnings; third-party code never sees these flags.
+add_library(hx4x_warnings INTERFACE)
+if(MSVC)
+    target_compile_options(hx4x_warnings INTERFACE /W4 $<$<BOOL:${HX4X_WERROR}>:/WX>)
+else()
+    target_compile_options(hx4x_warnings INTERFACE
+        -Wall -Wextra -Wpedantic -Wshadow -Wconversion -Wsign-conversion
+        -Wnon-virtual-dtor -Wold-style-cast -Wcast-align -Woverloaded-virtual
+        -Wnull-dereference -Wdouble-promotion -Wformat=2 -Wimplicit-fallthrough
+        $<$<BOOL:${HX4X_WERROR}>:-Werror>)
+endif()
+

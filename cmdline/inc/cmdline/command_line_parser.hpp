@@ -1,0 +1,67 @@
+#pragma once
+
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "cmdline/command_line_argument.hpp"
+#include "cmdline/file_path.hpp"
+
+namespace hx4x {
+
+// A general command-line facility: the owner defines its arguments, hands over the whole
+// command line as one text, parses once and then asks what was given. The first failure
+// stops the parse with one message; the usage and error texts are generated from the
+// definitions so the help always matches what is accepted.
+class CommandLineParser {
+public:
+    CommandLineParser(std::string prefix_chars, char separator);
+
+    // Appends a definition; the returned reference stays valid for the parser's life.
+    CommandLineArgument& define_argument(const std::string& name, const std::string& description,
+                                         bool takes_value, bool case_sensitive, bool hidden);
+
+    // Splits the text into the program path and the tokens after it.
+    void set_command_line(const std::string& text);
+
+    // Matches the tokens against the definitions; false after the first failure.
+    bool parse();
+
+    bool is_given(const std::string& name) const;
+    std::string argument_value(const std::string& name, std::size_t index) const;
+
+    // "Command line parsing error:\n\t" + the message; empty when the parse did not fail.
+    std::string error_text() const;
+    std::string usage_text() const;
+    // One argument's entry of the usage text, without number and indentation.
+    std::string argument_usage(std::size_t index) const;
+
+    const FilePath& program_path() const { return program_path_; }
+    const std::string& error_message() const { return error_message_; }
+    const std::vector<std::string>& tokens() const { return tokens_; }
+    const std::deque<CommandLineArgument>& arguments() const { return arguments_; }
+    const std::string& prefix_chars() const { return prefix_chars_; }
+    char separator() const { return separator_; }
+
+private:
+    void emit(const std::string& pending);
+    bool match(const std::string& token);
+    bool fail(std::string message);
+    CommandLineArgument* find(const std::string& text);
+    const CommandLineArgument* find(const std::string& text) const;
+
+    std::string prefix_chars_;
+    char separator_;
+    FilePath program_path_;
+    std::string error_message_;
+    std::vector<std::string> tokens_;
+    // A deque keeps the references handed out by define_argument valid.
+    std::deque<CommandLineArgument> arguments_;
+};
+
+// True when the text names this argument or allowed value: the text is trimmed and, unless
+// the names are case-sensitive, both sides are upper-cased (a to z only) before comparing.
+bool names_match(const std::vector<std::string>& names, bool case_sensitive,
+                 const std::string& text);
+
+}  // namespace hx4x
