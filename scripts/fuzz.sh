@@ -8,7 +8,7 @@ bash scripts/install-deps.sh
 cmake --preset fuzz >/dev/null
 cmake --build --preset fuzz
 status=0
-for target in build/fuzz/fuzz/fuzz_*; do
+for target in build/fuzz/fuzzers/fuzz_*; do
     [ -x "$target" ] || continue
     name=$(basename "$target")
     corpus=build/fuzz/corpus/$name
