@@ -1,0 +1,176 @@
+#include "firmware/hex_file_reader.hpp"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <limits>
+#include <memory>
+#include <new>
+#include <system_error>
+
+#include "firmware/hex_text_parser.hpp"
+
+namespace hx4x {
+
+namespace {
+
+struct FileCloser {
+    void operator()(std::FILE* stream) const { std::fclose(stream); }
+};
+using InputFile = std::unique_ptr<std::FILE, FileCloser>;
+
+// Large enough that a firmware file is read in a handful of calls, small enough to stay cached.
+constexpr std::size_t chunk_size = std::size_t{1} << 20;
+
+void set_error(std::string* error, const char* text) {
+    if (error != nullptr) {
+        *error = text;
+    }
+}
+
+bool is_directory(const std::string& path) {
+    std::error_code code;
+    return std::filesystem::is_directory(std::filesystem::path(path), code);
+}
+
+// The file size by seeking, or false when it cannot be taken.
+bool file_size_of(std::FILE* stream, std::uint64_t& size) {
+    if (std::fseek(stream, 0, SEEK_END) != 0) {
+        return false;
+    }
+    const long end = std::ftell(stream);
+    if (end < 0 || std::fseek(stream, 0, SEEK_SET) != 0) {
+        return false;
+    }
+    size = static_cast<std::uint64_t>(end);
+    return true;
+}
+
+// Feeds the parser from the stream, never more than size bytes in all.
+void read_text(std::FILE* stream, std::uint64_t size, HexTextParser& parser) {
+    std::vector<char> buffer(static_cast<std::size_t>(std::min<std::uint64_t>(size, chunk_size)));
+    std::size_t held = 0;  // bytes of an unfinished line kept at the front of the buffer
+    std::uint64_t remaining = size;
+    while (!parser.stopped()) {
+        if (held == buffer.size()) {
+            // One line longer than the buffer.
+            buffer.resize(buffer.size() * 2);
+        }
+        const std::size_t wanted =
+            static_cast<std::size_t>(std::min<std::uint64_t>(remaining, buffer.size() - held));
+        const std::size_t got =
+            wanted == 0 ? 0 : std::fread(buffer.data() + held, 1, wanted, stream);
+        remaining -= got;
+        const bool last = got < wanted || remaining == 0;
+        const std::size_t available = held + got;
+        const std::size_t used = parser.feed(buffer.data(), available, last);
+        if (last) {
+            return;
+        }
+        held = available - used;
+        if (held != 0 && used != 0) {
+            std::memmove(buffer.data(), buffer.data() + used, held);
+        }
+    }
+}
+
+}  // namespace
+
+void HexFileReader::set_extended_types_accepted(bool accept) {
+    for (std::size_t type = 0; type < accepted_.size(); ++type) {
+        accepted_[type] = accept;
+    }
+    accepted_[record_data] = true;
+    accepted_[record_end_of_file] = true;
+}
+
+void HexFileReader::set_type_accepted(std::uint32_t type, bool accept) {
+    if (type < accepted_.size()) {
+        accepted_[type] = accept;
+    }
+    accepted_[record_data] = true;
+    accepted_[record_end_of_file] = true;
+}
+
+bool HexFileReader::is_type_accepted(std::uint32_t type) const {
+    return type < accepted_.size() && accepted_[type];
+}
+
+std::vector<HexRecord> HexFileReader::take_storage() {
+    // A reader loaded before keeps its reserved room for the next load.
+    std::vector<HexRecord> storage = std::move(records_);
+    storage.clear();
+    records_ = std::vector<HexRecord>();
+    file_name_.clear();
+    return storage;
+}
+
+bool HexFileReader::load(const std::string& path, std::vector<SignatureScanner>& scanners,
+                         ProgressCallback callback, void* context, std::string* error) {
+    std::vector<HexRecord> records = take_storage();
+    if (is_directory(path)) {
+        set_error(error, "Could not open file for reading");
+        return false;
+    }
+    const InputFile stream(std::fopen(path.c_str(), "rb"));
+    if (!stream) {
+        set_error(error, "Could not open file for reading");
+        return false;
+    }
+    std::uint64_t size = 0;
+    if (!file_size_of(stream.get(), size) || size > std::numeric_limits<std::uint32_t>::max()) {
+        // Progress is reported in 32 bits; no firmware file comes near that size.
+        set_error(error, "Error reading the file");
+        return false;
+    }
+    if (size == 0) {
+        set_error(error, "The file is empty");
+        return false;
+    }
+    try {
+        HexTextParser parser(accepted_, scanners, callback, context,
+                             static_cast<std::uint32_t>(size), records, error);
+        read_text(stream.get(), size, parser);
+        if (!parser.finish()) {
+            return false;
+        }
+    } catch (const std::bad_alloc&) {
+        // Only a hostile file grows the record list beyond memory.
+        set_error(error, "Error reading the file");
+        return false;
+    }
+    records_ = std::move(records);
+    file_name_ = path;
+    return true;
+}
+
+bool HexFileReader::load_from_memory(std::string_view bytes, const std::string& name,
+                                     std::vector<SignatureScanner>& scanners,
+                                     ProgressCallback callback, void* context, std::string* error) {
+    std::vector<HexRecord> records = take_storage();
+    if (bytes.size() > std::numeric_limits<std::uint32_t>::max()) {
+        set_error(error, "Error reading the file");
+        return false;
+    }
+    if (bytes.empty()) {
+        set_error(error, "The file is empty");
+        return false;
+    }
+    try {
+        HexTextParser parser(accepted_, scanners, callback, context,
+                             static_cast<std::uint32_t>(bytes.size()), records, error);
+        parser.feed(bytes.data(), bytes.size(), true);
+        if (!parser.finish()) {
+            return false;
+        }
+    } catch (const std::bad_alloc&) {
+        set_error(error, "Error reading the file");
+        return false;
+    }
+    records_ = std::move(records);
+    file_name_ = name;
+    return true;
+}
+
+}  // namespace hx4x
