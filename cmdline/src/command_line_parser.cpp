@@ -17,7 +17,9 @@ std::string upper_case(std::string text) {
     return text;
 }
 
-bool is_blank(char c) { return c == ' ' || c == '\t' || c == '\n'; }
+bool is_blank(char c) {
+    return c == ' ' || c == '\t' || c == '\n';
+}
 
 }  // namespace
 
@@ -150,7 +152,8 @@ bool CommandLineParser::match(const std::string& token) {
         return fail("Unknown argument name: '" + name + "'");
     }
     if (!argument->repeatable && argument->given) {
-        return fail("The argument '" + name + "' must not occur in the command line more than once");
+        return fail("The argument '" + name +
+                    "' must not occur in the command line more than once");
     }
     argument->given = true;
     if (argument->takes_value) {

@@ -5,15 +5,21 @@
 
 namespace hx4x::platform {
 
-std::uint32_t last_error() { return static_cast<std::uint32_t>(errno); }
+std::uint32_t last_error() {
+    return static_cast<std::uint32_t>(errno);
+}
 
-void set_last_error(std::uint32_t code) { errno = static_cast<int>(code); }
+void set_last_error(std::uint32_t code) {
+    errno = static_cast<int>(code);
+}
 
 namespace {
 
 // glibc offers the GNU strerror_r, other C libraries the XSI one; these two overloads
 // accept whichever the headers declare.
-[[maybe_unused]] const char* message_of(char* result, const char*) { return result; }
+[[maybe_unused]] const char* message_of(char* result, const char*) {
+    return result;
+}
 [[maybe_unused]] const char* message_of(int result, const char* buffer) {
     return result == 0 ? buffer : nullptr;
 }
@@ -25,7 +31,8 @@ std::string error_message(std::uint32_t code) {
         return {};
     }
     char buffer[256] = {};
-    const char* text = message_of(strerror_r(static_cast<int>(code), buffer, sizeof buffer), buffer);
+    const char* text =
+        message_of(strerror_r(static_cast<int>(code), buffer, sizeof buffer), buffer);
     if (text == nullptr) {
         return {};
     }

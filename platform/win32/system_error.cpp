@@ -4,9 +4,13 @@
 
 namespace hx4x::platform {
 
-std::uint32_t last_error() { return GetLastError(); }
+std::uint32_t last_error() {
+    return GetLastError();
+}
 
-void set_last_error(std::uint32_t code) { SetLastError(code); }
+void set_last_error(std::uint32_t code) {
+    SetLastError(code);
+}
 
 std::string error_message(std::uint32_t code) {
     char* buffer = nullptr;

@@ -2,16 +2,71 @@
 
 #include <gtest/gtest.h>
 
+#include "cmdline/trim.hpp"
+
 namespace hx4x {
 namespace {
 
-TEST(FilePath, SplitsAtLastSeparatorAndDot) {
+struct PathCase {
+    const char* text;
+    bool ok;
+    const char* directory;
+    const char* name;
+    const char* extension;
+};
+
+class FilePathAssign : public ::testing::TestWithParam<PathCase> {};
+
+TEST_P(FilePathAssign, SplitsAtLastSeparatorAndLastDot) {
+    const PathCase& c = GetParam();
     FilePath path;
-    ASSERT_TRUE(path.assign("C:\\Tools\\loader.exe"));
-    EXPECT_EQ(path.directory, "C:\\Tools");
-    EXPECT_EQ(path.name, "loader");
-    EXPECT_EQ(path.extension, "exe");
-    EXPECT_EQ(path.full_path(), "C:\\Tools\\loader.exe");
+    EXPECT_EQ(path.assign(c.text), c.ok);
+    EXPECT_EQ(path.directory, c.directory);
+    EXPECT_EQ(path.name, c.name);
+    EXPECT_EQ(path.extension, c.extension);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, FilePathAssign,
+    ::testing::Values(
+        PathCase{"C:\\Tools\\loader.exe", true, "C:\\Tools", "loader", "exe"},
+        PathCase{"C:\\Program Files\\tool\\app.exe", true, "C:\\Program Files\\tool", "app", "exe"},
+        PathCase{"/usr/local/bin/hx4x-update", true, "/usr/local/bin", "hx4x-update", ""},
+        PathCase{"dir/sub\\fw.v1.hex", true, "dir/sub", "fw.v1", "hex"},
+        PathCase{".hex", true, "", "", "hex"}, PathCase{"name.", true, "", "name", ""},
+        PathCase{"plain", true, "", "plain", ""}, PathCase{"C:\\Tools\\", false, "", "", ""},
+        PathCase{"/", false, "", "", ""}, PathCase{".", false, "", "", ""},
+        PathCase{"", false, "", "", ""}));
+
+TEST(FilePath, FullPathJoinsWithTheSeparatorItWasSplitAt) {
+    FilePath windows;
+    ASSERT_TRUE(windows.assign("C:\\Tools\\loader.exe"));
+    windows.extension = "log";
+    EXPECT_EQ(windows.full_path(), "C:\\Tools\\loader.log");
+
+    FilePath posix;
+    ASSERT_TRUE(posix.assign("/opt/hx4x/loader"));
+    posix.extension = "ini";
+    EXPECT_EQ(posix.full_path(), "/opt/hx4x/loader.ini");
+
+    FilePath bare;
+    ASSERT_TRUE(bare.assign("fw.hex"));
+    bare.extension = "sending";
+    EXPECT_EQ(bare.full_path(), "fw.sending");
+}
+
+TEST(FilePath, FailedAssignEmptiesAnEarlierPath) {
+    FilePath path;
+    ASSERT_TRUE(path.assign("a\\b.c"));
+    EXPECT_FALSE(path.assign("x\\"));
+    EXPECT_EQ(path.full_path(), "");
+}
+
+TEST(Trim, RemovesBlanksTabsAndLineFeedsButNotCarriageReturns) {
+    EXPECT_EQ(trim(" \t\n value \n\t "), "value");
+    EXPECT_EQ(trim("a b"), "a b");
+    EXPECT_EQ(trim(" \t\n"), "");
+    EXPECT_EQ(trim("\rvalue\r"), "\rvalue\r");
 }
 
 }  // namespace

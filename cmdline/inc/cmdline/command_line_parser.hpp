@@ -14,7 +14,7 @@ namespace hx4x {
 // stops the parse with one message; the usage and error texts are generated from the
 // definitions so the help always matches what is accepted.
 class CommandLineParser {
-public:
+  public:
     CommandLineParser(std::string prefix_chars, char separator);
 
     // Appends a definition; the returned reference stays valid for the parser's life.
@@ -43,7 +43,7 @@ public:
     const std::string& prefix_chars() const { return prefix_chars_; }
     char separator() const { return separator_; }
 
-private:
+  private:
     void emit(const std::string& pending);
     bool match(const std::string& token);
     bool fail(std::string message);

@@ -7,7 +7,7 @@ namespace hx4x {
 // A path held as directory, file name and extension, split at the last backslash or
 // slash and at the last dot of the file name.
 class FilePath {
-public:
+  public:
     // False, and an empty path, when the text yields neither a name nor an extension.
     bool assign(const std::string& text);
     void clear();

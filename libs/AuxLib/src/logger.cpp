@@ -38,7 +38,9 @@ Logger& Logger::instance() {
 
 Logger::Logger() : stream_(stdout) {}
 
-Logger::~Logger() { close(); }
+Logger::~Logger() {
+    close();
+}
 
 void Logger::set_log_file(const std::string& name, bool truncate) {
     if (name.empty()) {

@@ -33,9 +33,13 @@ MessagePresenter* set_message_presenter(MessagePresenter* presenter) {
     return std::exchange(installed_presenter, presenter);
 }
 
-std::string message_title() { return title_storage(); }
+std::string message_title() {
+    return title_storage();
+}
 
-void set_message_title(const std::string& title) { title_storage() = title; }
+void set_message_title(const std::string& title) {
+    title_storage() = title;
+}
 
 OperatorMessage::OperatorMessage(MessageKind kind, std::string text)
     : kind_(kind), title_(message_title()), text_(std::move(text)) {}
@@ -58,9 +62,13 @@ OperatorMessage& OperatorMessage::set_default_answer(DefaultAnswer answer) {
     return *this;
 }
 
-int OperatorMessage::show() { return present(false); }
+int OperatorMessage::show() {
+    return present(false);
+}
 
-int OperatorMessage::ask() { return present(true); }
+int OperatorMessage::ask() {
+    return present(true);
+}
 
 int OperatorMessage::present(bool yes_no) {
     if (shown_) {

@@ -40,9 +40,9 @@ bool parse(std::string_view text, std::size_t start, bool accept_partial, unsign
     }
 
     // The magnitude is gathered in 64 bits against the limit of the chosen sign.
-    const std::uint64_t limit =
-        negative ? static_cast<std::uint64_t>(std::numeric_limits<T>::max()) + 1u
-                 : static_cast<std::uint64_t>(std::numeric_limits<T>::max());
+    const std::uint64_t limit = negative
+                                    ? static_cast<std::uint64_t>(std::numeric_limits<T>::max()) + 1u
+                                    : static_cast<std::uint64_t>(std::numeric_limits<T>::max());
     std::uint64_t magnitude = 0;
     std::size_t digits = 0;
     bool overflow = false;

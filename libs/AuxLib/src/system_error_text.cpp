@@ -13,12 +13,15 @@ std::string system_error_text(std::uint32_t code) {
     if (!message.empty()) {
         text += " " + message;
     }
-    text.erase(std::remove_if(text.begin(), text.end(), [](char c) { return c == '\r' || c == '\n'; }),
-               text.end());
+    text.erase(
+        std::remove_if(text.begin(), text.end(), [](char c) { return c == '\r' || c == '\n'; }),
+        text.end());
     platform::set_last_error(saved);
     return text;
 }
 
-std::string last_error_text() { return system_error_text(platform::last_error()); }
+std::string last_error_text() {
+    return system_error_text(platform::last_error());
+}
 
 }  // namespace hx4x

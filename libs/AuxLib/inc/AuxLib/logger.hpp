@@ -11,7 +11,7 @@ namespace hx4x {
 // printf-style message, written to standard output until a log file is set, to that file
 // once one is, and to standard error when the file cannot be opened.
 class Logger {
-public:
+  public:
     enum class OutputMode { standard_output = 0, standard_error = 1, file = 2 };
 
     static constexpr std::size_t message_capacity = 1023;
@@ -45,7 +45,7 @@ public:
     OutputMode output_mode() const;
     std::string file_name() const;
 
-private:
+  private:
     void open_log_file();
     void close_file_locked();
 

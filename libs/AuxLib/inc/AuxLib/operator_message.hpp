@@ -26,7 +26,7 @@ struct MessageBoxRequest {
 // A front end installs one presenter to show boxes its own way (a window system's box, a
 // console prompt, a test's recording). It returns the platform's answer: IDOK, IDYES, IDNO.
 class MessagePresenter {
-public:
+  public:
     virtual ~MessagePresenter() = default;
     virtual int present(const MessageBoxRequest& request) = 0;
 };
@@ -41,7 +41,7 @@ void set_message_title(const std::string& title);
 // One modal message box. It is shown at most once, and shown when it goes out of scope
 // if nobody showed it before, so a message built on a failure path cannot get lost.
 class OperatorMessage {
-public:
+  public:
     OperatorMessage(MessageKind kind, std::string text);
     ~OperatorMessage();
     OperatorMessage(const OperatorMessage&) = delete;
@@ -60,7 +60,7 @@ public:
     const std::string& text() const { return text_; }
     bool shown() const { return shown_; }
 
-private:
+  private:
     int present(bool yes_no);
 
     MessageKind kind_;

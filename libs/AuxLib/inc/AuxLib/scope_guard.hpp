@@ -7,7 +7,7 @@ namespace hx4x {
 
 // Runs a clean-up on every way out of a block unless dismissed first.
 class ScopeGuard {
-public:
+  public:
     // A context and a function taking it, as plain callbacks are written.
     template <class Context>
     ScopeGuard(Context* context, void (*cleanup)(Context*))
@@ -34,7 +34,7 @@ public:
     void dismiss() { armed_ = false; }
     bool armed() const { return armed_; }
 
-private:
+  private:
     std::function<void()> cleanup_;
     bool armed_ = true;
 };
@@ -43,7 +43,7 @@ private:
 // unless dismissed (a running flag that must be cleared however a step ends).
 template <class T>
 class ValueScopeGuard {
-public:
+  public:
     ValueScopeGuard(T& variable, T saved) : variable_(variable), saved_(std::move(saved)) {}
     ~ValueScopeGuard() {
         if (armed_) {
@@ -55,7 +55,7 @@ public:
 
     void dismiss() { armed_ = false; }
 
-private:
+  private:
     T& variable_;
     T saved_;
     bool armed_ = true;

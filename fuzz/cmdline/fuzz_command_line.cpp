@@ -1,0 +1,11 @@
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+
+#include "command_line_target.hpp"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    hx4x::fuzzing::run_command_line_case(
+        std::string_view(reinterpret_cast<const char*>(data), size));
+    return 0;
+}

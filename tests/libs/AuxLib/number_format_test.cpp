@@ -1,0 +1,63 @@
+#include "AuxLib/number_format.hpp"
+
+#include <gtest/gtest.h>
+
+namespace hx4x {
+namespace {
+
+struct FormatCase {
+    std::uint32_t value;
+    int alignment;
+    unsigned width;
+    std::uint8_t radix;
+    std::uint8_t group;
+    std::uint8_t flags;
+    char fill;
+    const char* expected;
+};
+
+class NumberFormatCases : public ::testing::TestWithParam<FormatCase> {};
+
+TEST_P(NumberFormatCases, Text) {
+    const FormatCase& c = GetParam();
+    NumberFormat format(c.value);
+    format.alignment = c.alignment;
+    format.width = c.width;
+    format.radix = c.radix;
+    format.group_size = c.group;
+    format.flags = c.flags;
+    format.fill = c.fill;
+    format.group_separator = '\'';
+    EXPECT_EQ(format.to_string(), c.expected);
+}
+
+constexpr std::uint8_t Z = NumberFormat::zero_pad;
+constexpr std::uint8_t P = NumberFormat::plus_sign;
+constexpr std::uint8_t L = NumberFormat::lower_case;
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, NumberFormatCases,
+    ::testing::Values(
+        FormatCase{255, 0, 0, 10, 0, 0, ' ', "255"}, FormatCase{0, 0, 0, 10, 0, 0, ' ', "0"},
+        FormatCase{0, 0, 0, 10, 0, P, ' ', "0"}, FormatCase{7, 0, 0, 10, 0, P, ' ', "+7"},
+        FormatCase{5, 0, 2, 10, 0, Z, ' ', "05"}, FormatCase{5, 0, 3, 10, 0, Z | P, ' ', "+05"},
+        FormatCase{0xAB, 0, 2, 16, 0, Z, ' ', "AB"}, FormatCase{0xAB, 0, 0, 16, 0, L, ' ', "ab"},
+        FormatCase{10, 0, 0, 2, 0, 0, ' ', "1010"}, FormatCase{35, 0, 0, 36, 0, 0, ' ', "Z"},
+        FormatCase{12, 0, 0, 1, 0, 0, ' ', "##"}, FormatCase{12345, 0, 0, 37, 0, 0, ' ', "#####"},
+        FormatCase{4294967295u, 0, 0, 10, 0, 0, ' ', "4294967295"},
+        FormatCase{1234567, 0, 0, 10, 3, 0, ' ', "1'234'567"},
+        FormatCase{123, 0, 0, 10, 3, 0, ' ', "123"}, FormatCase{12, 0, 6, 10, 3, Z, ' ', "00'012"},
+        FormatCase{42, 0, 5, 10, 0, 0, '*', "42***"}, FormatCase{42, 1, 5, 10, 0, 0, '*', "***42"},
+        FormatCase{42, 2, 5, 10, 0, 0, '*', "*42**"}, FormatCase{42, 2, 6, 10, 0, 0, '.', "..42.."},
+        FormatCase{123456, 1, 3, 10, 0, 0, ' ', "123456"}));
+
+TEST(NumberFormat, EightBitForm) {
+    NumberFormat format(std::uint8_t{0x0F});
+    format.radix = 16;
+    format.width = 2;
+    format.flags = NumberFormat::zero_pad;
+    EXPECT_EQ(format.to_string(), "0F");
+}
+
+}  // namespace
+}  // namespace hx4x
