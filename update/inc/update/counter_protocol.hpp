@@ -1,0 +1,70 @@
+#pragma once
+
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "firmware/hex_file_reader.hpp"
+#include "firmware/hex_record.hpp"
+#include "firmware/progress_callback.hpp"
+#include "instrument/counter_identity.hpp"
+#include "instrument/instrument_session.hpp"
+#include "update/burn_tick_callback.hpp"
+#include "update/protocol_commands.hpp"
+
+namespace hx4x {
+
+// The dialogue with one counter: connect and identify, prepare, send the firmware image in
+// blocks, burn it and reset. Every operation answers a success flag and shows nothing.
+// The counter's version_number selects the protocol variant (thresholds 100, 107, 111).
+class CounterProtocol {
+  public:
+    CounterProtocol() = default;
+    CounterProtocol(const CounterProtocol&) = delete;
+    CounterProtocol& operator=(const CounterProtocol&) = delete;
+
+    // Opens the session and identifies the counter; the session is closed again on failure.
+    bool connect(std::string_view resource_name);
+    // Closes the session and forgets the identity.
+    void disconnect();
+    // ":ABOR; *IDN?" and its reply; the emulated identity in emulation.
+    bool identify();
+    // ":ABOR; *rst; *PSC 0; *CLS".
+    bool reset();
+    // "SYST:ERR?": true only when the reply starts with the number 0.
+    bool check_error_queue();
+
+    // Puts the counter in loading mode; counters from 111 on report 23 steps first.
+    bool prepare(ProgressCallback progress, void* context);
+
+    // Sends the image in checksummed blocks, each confirmed through the error queue and
+    // tried up to three times. The dumps are written beside the firmware file. Every way
+    // out except success and a failed write resets the counter.
+    bool send_firmware(const HexFileReader& image, bool dump_sending, bool dump_firmware,
+                       ProgressCallback progress, void* context);
+    bool send_firmware(const std::string& firmware_path, std::span<const HexRecord> records,
+                       bool dump_sending, bool dump_firmware, ProgressCallback progress,
+                       void* context);
+
+    // Orders the burn and waits for the counter to confirm it: by service request above
+    // version 100, by polling otherwise.
+    bool burn(BurnTickCallback tick, void* context);
+    bool burn_by_polling(BurnTickCallback tick, void* context);
+    bool burn_by_service_request(BurnTickCallback tick, void* context);
+
+    const CounterIdentity& identity() const { return identity_; }
+    InstrumentSession& session() { return session_; }
+    const InstrumentSession& session() const { return session_; }
+
+  private:
+    bool send(ProtocolCommand command);
+    // Sends the data command up to three times until the counter confirms the block.
+    bool send_block(const std::string& command, std::uint32_t& commands_sent, bool& write_failed);
+    bool reopen_after_burn(const std::string& resource_name);
+    bool verify_after_burn();
+
+    CounterIdentity identity_;
+    InstrumentSession session_;
+};
+
+}  // namespace hx4x

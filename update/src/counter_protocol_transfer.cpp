@@ -1,0 +1,126 @@
+#include <algorithm>
+#include <array>
+#include <cstdio>
+#include <limits>
+
+#include "AuxLib/Handle"
+#include "AuxLib/scope_guard.hpp"
+#include "app/emulated_version.hpp"
+#include "instrument/performance_timer.hpp"
+#include "update/counter_protocol.hpp"
+#include "update/data_command.hpp"
+#include "update/dump_lines.hpp"
+#include "update/fill_block.hpp"
+#include "update/protocol_timing.hpp"
+#include "update/reply_parsing.hpp"
+
+namespace hx4x {
+
+namespace {
+
+void open_dump(FileHandle& handle, bool wanted, const std::string& firmware_path,
+               const char* extension) {
+    if (wanted) {
+        // A dump that cannot be opened is only skipped: it is a diagnostic, not the update.
+        handle.reset(std::fopen(dump_file_name(firmware_path, extension).c_str(), "wb"));
+    }
+}
+
+}  // namespace
+
+bool CounterProtocol::send_block(const std::string& command, std::uint32_t& commands_sent,
+                                 bool& write_failed) {
+    const bool emulated = emulation_on();
+    for (int attempt = 0; attempt < block_attempts; ++attempt) {
+        if (!session_.write_bytes(reinterpret_cast<const std::uint8_t*>(command.data()),
+                                  command.size())) {
+            write_failed = true;
+            return false;
+        }
+        ++commands_sent;
+        if (identity_.version_number < full_preparation_from_version &&
+            commands_sent >= late_command_count) {
+            // Older firmware falls behind once its receive buffer has filled up.
+            wait_ms(emulated ? emulated_command_pause_ms : late_command_pause_ms);
+        }
+        if (emulated) {
+            return true;
+        }
+        std::array<char, reply_capacity + 1> reply{};
+        if (session_.query(command_text(ProtocolCommand::error_query), reply.data(),
+                           static_cast<int>(reply_capacity)) &&
+            reply_reports_no_error(reply.data())) {
+            return true;
+        }
+    }
+    return false;
+}
+
+bool CounterProtocol::send_firmware(const HexFileReader& image, bool dump_sending,
+                                    bool dump_firmware, ProgressCallback progress, void* context) {
+    return send_firmware(image.file_name(), image.records(), dump_sending, dump_firmware, progress,
+                         context);
+}
+
+bool CounterProtocol::send_firmware(const std::string& firmware_path,
+                                    std::span<const HexRecord> records, bool dump_sending,
+                                    bool dump_firmware, ProgressCallback progress, void* context) {
+    const std::uint32_t total = static_cast<std::uint32_t>(
+        std::min<std::size_t>(records.size(), std::numeric_limits<std::uint32_t>::max()));
+    records = records.first(total);
+    session_.set_timeout(transfer_timeout_ms);
+    const std::uint8_t width =
+        identity_.version_number < wide_blocks_from_version ? std::uint8_t{1} : std::uint8_t{2};
+
+    ScopeGuard reset_guard([this] { reset(); });
+
+    // A record no block can carry would be lost or never leave the walk: refuse the image
+    // before the counter sees any of it.
+    if (!image_fits_blocks(records, width)) {
+        return false;
+    }
+
+    // Declared after the guard, so the dumps are closed before the reset goes out.
+    FileHandle sending_dump;
+    FileHandle firmware_dump;
+    open_dump(sending_dump, dump_sending, firmware_path, "sending");
+    open_dump(firmware_dump, dump_firmware, firmware_path, "firmware");
+
+    FirmwareBlock block(width);
+    std::uint32_t upper_address = 0;
+    std::uint32_t commands_sent = 0;
+    std::size_t index = 0;
+    while (index < records.size()) {
+        const std::size_t next = fill_block(records, index, block, upper_address);
+        if (next == index) {
+            // Cannot happen after the image check; never spin on it regardless.
+            return false;
+        }
+        if (!block.empty()) {
+            const std::string command =
+                build_data_command(block, sending_dump.get(), firmware_dump.get());
+            bool write_failed = false;
+            if (!send_block(command, commands_sent, write_failed)) {
+                if (write_failed) {
+                    // The bus is gone; a reset could not reach the counter either.
+                    reset_guard.dismiss();
+                }
+                return false;
+            }
+            const std::uint32_t done =
+                static_cast<std::uint32_t>(std::min<std::size_t>(next + 1, total));
+            if (progress != nullptr && !progress(context, done, total)) {
+                return false;
+            }
+        }
+        index = next;
+    }
+
+    if (progress != nullptr && !progress(context, total, total)) {
+        return false;
+    }
+    reset_guard.dismiss();
+    return true;
+}
+
+}  // namespace hx4x
