@@ -1,0 +1,70 @@
+#include "instrument/visa_library.hpp"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+
+namespace hx4x {
+namespace {
+
+// Puts HX4X_VISA_LIBRARY back as it was.
+class LibraryVariable {
+  public:
+    LibraryVariable() {
+        const char* value = std::getenv(VisaLibrary::library_variable);
+        had_ = value != nullptr;
+        if (had_) {
+            saved_ = value;
+        }
+    }
+    ~LibraryVariable() {
+        if (had_) {
+            setenv(VisaLibrary::library_variable, saved_.c_str(), 1);
+        } else {
+            unsetenv(VisaLibrary::library_variable);
+        }
+        VisaLibrary::instance().unload();
+    }
+    void set(const std::string& value) { setenv(VisaLibrary::library_variable, value.c_str(), 1); }
+
+  private:
+    bool had_ = false;
+    std::string saved_;
+};
+
+TEST(VisaLibrary, MissingLibraryIsNeitherBoundNorAvailable) {
+    LibraryVariable variable;
+    variable.set(std::string(HX4X_TEST_DATA_DIR) + "/instrument/no-such-visa-library.so");
+    VisaLibrary& library = VisaLibrary::instance();
+    std::string error;
+    EXPECT_FALSE(library.load(&error));
+    EXPECT_FALSE(library.is_bound());
+    EXPECT_FALSE(library.is_available());
+    EXPECT_EQ(library.default_rm(), 0u);
+    EXPECT_EQ(library.entry_points().viOpen, nullptr);
+    EXPECT_EQ(error.rfind("VISA library not loaded: ", 0), 0u) << error;
+    EXPECT_NE(error.find("no-such-visa-library.so"), std::string::npos) << error;
+}
+
+TEST(VisaLibrary, ALibraryWithoutTheEntryPointsIsNotBound) {
+    LibraryVariable variable;
+    // Any shared library that exists but exports no VISA name.
+    variable.set("libm.so.6");
+    VisaLibrary& library = VisaLibrary::instance();
+    std::string error;
+    EXPECT_FALSE(library.load(&error));
+    EXPECT_FALSE(library.is_bound());
+    EXPECT_FALSE(library.is_available());
+    EXPECT_EQ(error, "VISA library libm.so.6 lacks viOpenDefaultRM");
+}
+
+TEST(VisaLibrary, UnloadTwiceIsHarmless) {
+    VisaLibrary& library = VisaLibrary::instance();
+    library.unload();
+    library.unload();
+    EXPECT_FALSE(library.is_available());
+}
+
+}  // namespace
+}  // namespace hx4x
