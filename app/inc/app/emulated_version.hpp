@@ -9,6 +9,8 @@ namespace hx4x {
 std::uint32_t emulated_version();
 void set_emulated_version(std::uint32_t version);
 
-inline bool emulation_on() { return emulated_version() != 0; }
+inline bool emulation_on() {
+    return emulated_version() != 0;
+}
 
 }  // namespace hx4x
