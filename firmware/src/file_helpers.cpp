@@ -25,7 +25,14 @@ std::string normalize_path(const std::string& path) {
 
 namespace {
 
-std::filesystem::file_status status_of(const std::string& path) {
+// The entry itself: a dangling link is still something at the path.
+std::filesystem::file_status entry_status_of(const std::string& path) {
+    std::error_code error;
+    return std::filesystem::symlink_status(std::filesystem::path(normalize_path(path)), error);
+}
+
+// What the path leads to, so that a link to a directory counts as a directory.
+std::filesystem::file_status target_status_of(const std::string& path) {
     std::error_code error;
     return std::filesystem::status(std::filesystem::path(normalize_path(path)), error);
 }
@@ -36,18 +43,17 @@ bool file_exists(const std::string& path) {
     if (path.empty()) {
         return false;
     }
-    return std::filesystem::exists(status_of(path));
+    return std::filesystem::exists(entry_status_of(path));
 }
 
 bool delete_file_if_present(const std::string& path) {
     if (path.empty()) {
         return true;
     }
-    const auto status = status_of(path);
-    if (!std::filesystem::exists(status)) {
+    if (!std::filesystem::exists(entry_status_of(path))) {
         return true;
     }
-    if (std::filesystem::is_directory(status)) {
+    if (std::filesystem::is_directory(target_status_of(path))) {
         return false;
     }
     // The path as the caller wrote it, not the normalized one, names the file to delete.
