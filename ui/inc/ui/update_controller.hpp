@@ -1,0 +1,95 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "firmware/firmware_setup.hpp"
+#include "firmware/hex_file_reader.hpp"
+#include "ui/loader_view.hpp"
+#include "update/counter_protocol.hpp"
+
+namespace hx4x {
+
+// The logic behind the loader window: refreshes the instruments, opens the selected counter,
+// checks what the operator asked for and runs an update step by step on the calling thread,
+// talking to the window only through LoaderView. Long steps call back at each piece of
+// progress; the callback moves the bar and lets the window handle its pending events, which
+// is how Cancel, a close request, Enter and Escape reach a running update.
+class UpdateController {
+  public:
+    explicit UpdateController(LoaderView& view);
+    UpdateController(const UpdateController&) = delete;
+    UpdateController& operator=(const UpdateController&) = delete;
+
+    // Program options handed over at start-up.
+    void set_mask(const std::string& mask) { mask_ = mask; }
+    void set_selected_address(const std::string& address) { selected_address_ = address; }
+    void set_firmware_file(const std::string& file) { firmware_file_ = file; }
+    void set_start(bool value) { start_ = value; }
+    void set_skip_readme(bool value) { skip_readme_ = value; }
+    void set_skip_burning(bool value) { skip_burning_ = value; }
+    void set_dump_sending(bool value) { dump_sending_ = value; }
+    void set_dump_firmware(bool value) { dump_firmware_ = value; }
+
+    // Window events.
+    bool refresh_instruments();
+    bool open_selected_counter();
+    void start_update();
+    bool run_update(const std::string& file);
+    void request_close();
+    void file_dropped(const std::string& path);
+    void auto_start();
+    void auto_refresh();
+    void instrument_selected();
+
+    // What an identification view shows: opens the counter when no session is open (and
+    // closes it again afterwards), fills rows, and answers whether the session was open.
+    bool rebuild_identification(std::vector<IdentificationRow>& rows);
+
+    // The yes/no confirmation before anything is sent.
+    bool confirm_update(const FirmwareVersion& version, const std::string& file);
+
+    // Progress callbacks handed to the protocol and the file load (context: the controller).
+    static bool step_progress(void* context, std::uint32_t done, std::uint32_t total);
+    static void burn_progress(void* context, int tick);
+
+    bool update_running() const { return update_running_; }
+    const std::string& mask() const { return mask_; }
+    const std::string& selected_address() const { return selected_address_; }
+    const std::string& firmware_file() const { return firmware_file_; }
+    bool start() const { return start_; }
+    bool skip_readme() const { return skip_readme_; }
+    std::uint64_t send_seconds() const { return send_seconds_; }
+    std::uint64_t burn_seconds() const { return burn_seconds_; }
+    CounterProtocol& protocol() { return protocol_; }
+    const CounterProtocol& protocol() const { return protocol_; }
+
+  private:
+    // One cancellable step: caption and bar, the operation, then its message on failure
+    // (the error text is composed only then, since a load's own text comes with it).
+    template <class Operation, class ErrorText>
+    bool cancellable_step(const char* caption, std::uint32_t range, Operation&& operation,
+                          ErrorText&& error_text);
+    bool prepare_step();
+    bool parse_step(const std::string& file, HexFileReader& reader);
+    bool send_step(const HexFileReader& reader);
+    bool burn_step();
+    std::string success_text() const;
+
+    LoaderView& view_;
+    CounterProtocol protocol_;
+    bool update_running_ = false;
+    bool skip_readme_ = false;
+    bool start_ = false;
+    bool skip_burning_ = false;
+    bool dump_sending_ = false;
+    bool dump_firmware_ = false;
+    std::string mask_;
+    std::string selected_address_;
+    std::string firmware_file_;
+    std::uint64_t send_seconds_ = 0;
+    std::uint64_t burn_seconds_ = 0;
+};
+
+}  // namespace hx4x

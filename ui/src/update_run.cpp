@@ -1,0 +1,65 @@
+#include "AuxLib/scope_guard.hpp"
+#include "ui/controller_texts.hpp"
+#include "ui/format_duration.hpp"
+#include "ui/update_controller.hpp"
+
+namespace hx4x {
+
+namespace text = controller_text;
+
+bool UpdateController::run_update(const std::string& file) {
+    view_.enter_busy_state();
+    update_running_ = true;
+
+    // The finishing actions, in this order on every way out: the running flag, the reset
+    // of a counter left prepared, the busy state.
+    bool reset_armed = true;
+    ScopeGuard finish([this, &reset_armed] {
+        update_running_ = false;
+        if (reset_armed) {
+            protocol_.reset();
+        }
+        view_.leave_busy_state();
+    });
+
+    if (!prepare_step()) {
+        return update_running_;
+    }
+    // The reader holds the image until it has been sent.
+    HexFileReader reader;
+    if (!parse_step(file, reader)) {
+        return update_running_;
+    }
+    if (!send_step(reader)) {
+        return update_running_;
+    }
+    if (!burn_step()) {
+        return update_running_;
+    }
+
+    reset_armed = false;
+    protocol_.reset();
+
+    if (!open_selected_counter()) {
+        view_.show_message(MessageKind::error, text::update_failed);
+        return update_running_;
+    }
+    view_.refresh_identification();
+    view_.drain_paint_events();
+    view_.show_message(MessageKind::information, success_text());
+    return update_running_;
+}
+
+std::string UpdateController::success_text() const {
+    std::string message = text::success_head;
+    if (send_seconds_ != 0) {
+        message += text::time_for_sending + format_duration(send_seconds_) + "\n";
+    }
+    if (burn_seconds_ != 0) {
+        message += text::time_for_burning + format_duration(burn_seconds_) + "\n";
+    }
+    message += text::new_version + protocol_.identity().firmware_version;
+    return message;
+}
+
+}  // namespace hx4x
