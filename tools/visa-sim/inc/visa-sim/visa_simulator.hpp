@@ -1,0 +1,109 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <deque>
+#include <map>
+#include <string>
+#include <variant>
+#include <vector>
+
+#include "instrument/visa_types.hpp"
+#include "visa-sim/counter_model.hpp"
+#include "visa-sim/sim_clock.hpp"
+#include "visa-sim/sim_config.hpp"
+#include "visa-sim/transcript.hpp"
+
+namespace hx4x::visa_sim {
+
+using namespace hx4x::visa;
+
+// The whole simulated VISA library: resource managers, sessions, search lists and events
+// over the configured counters, with fault injection and the transcript. Not thread-safe;
+// the exported entry points serialise the calls.
+class VisaSimulator {
+  public:
+    static constexpr const char* config_variable = "HX4X_VISA_SIM_CONFIG";
+    static constexpr std::uint32_t longest_wait_ms = 60000;
+    static constexpr std::size_t event_queue_length = 50;
+
+    ViStatus open_default_rm(ViSession* rm);
+    ViStatus open(ViSession rm, const char* name, ViAccessMode mode, ViUInt32 timeout_ms,
+                  ViSession* vi);
+    ViStatus close(ViObject object);
+    ViStatus find_rsrc(ViSession rm, const char* expression, ViFindList* list, ViUInt32* count,
+                       char* description);
+    ViStatus find_next(ViFindList list, char* description);
+    ViStatus gpib_control_ren(ViSession vi, ViUInt16 mode);
+    ViStatus get_attribute(ViObject vi, ViAttr attribute, void* value);
+    ViStatus set_attribute(ViObject vi, ViAttr attribute, ViAttrState value);
+    ViStatus write(ViSession vi, const unsigned char* buffer, ViUInt32 count, ViUInt32* written);
+    ViStatus read(ViSession vi, unsigned char* buffer, ViUInt32 count, ViUInt32* returned);
+    ViStatus enable_event(ViSession vi, ViEventType type, ViUInt16 mechanism,
+                          ViEventFilter context);
+    ViStatus wait_on_event(ViSession vi, ViEventType type, ViUInt32 timeout_ms,
+                           ViEventType* out_type, ViEvent* out_event);
+    ViStatus read_stb(ViSession vi, ViUInt16* status);
+    ViStatus status_desc(ViObject vi, ViStatus status, char* description);
+    ViStatus flush(ViSession vi, ViUInt16 mask);
+
+    // Drops every object and the configuration; the next resource manager starts afresh.
+    void reset();
+
+    // For in-process tests: the counter behind a resource, or null.
+    const CounterModel* counter(const std::string& name) const;
+
+  private:
+    struct ResourceManager {};
+    struct Session {
+        std::size_t counter = 0;
+        ViSession rm = 0;
+        ViUInt32 timeout_ms = 2000;
+        bool srq_enabled = false;
+        std::deque<ViEventType> events;
+    };
+    struct FindList {
+        ViSession rm = 0;
+        std::vector<std::string> names;
+        std::size_t next = 0;
+    };
+    struct Event {
+        ViSession session = 0;
+    };
+    using Object = std::variant<ResourceManager, Session, FindList, Event>;
+
+    struct Counter {
+        ResourceConfig config;
+        CounterModel model;
+        bool on_bus = true;
+        std::uint32_t reads = 0;
+        std::uint32_t reopen_refusals = 0;
+        std::uint32_t reboots_seen = 0;
+        std::uint32_t drop_matches = 0;
+    };
+
+    void fresh_start();
+    bool injected(EntryPoint entry, ViStatus* status);
+    void log(EntryPoint entry, const std::string& target, const std::string& arguments,
+             ViStatus status, bool injected_fault, const std::string& results = {});
+    std::string target_name(ViObject object) const;
+    ViObject new_handle(Object object);
+    Session* session(ViObject vi);
+    bool is_resource_manager(ViObject object) const;
+    void pump();
+    // Lets time pass up to `deadline`, stopping early at the counter's burn completion.
+    void wait_for_counter(std::size_t counter, std::uint64_t deadline_ms);
+    std::uint64_t deadline_ms(ViUInt32 timeout_ms) const;
+
+    bool loaded_ = false;
+    std::string config_error_;
+    SimConfig config_;
+    std::vector<Counter> counters_;
+    std::map<ViObject, Object> objects_;
+    ViObject next_handle_ = 1;
+    std::array<std::uint32_t, entry_point_names.size()> calls_{};
+    SimClock clock_;
+    Transcript transcript_;
+};
+
+}  // namespace hx4x::visa_sim

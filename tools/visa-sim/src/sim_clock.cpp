@@ -1,0 +1,30 @@
+#include "visa-sim/sim_clock.hpp"
+
+#include <thread>
+
+namespace hx4x::visa_sim {
+
+std::uint64_t SimClock::now_ms() const {
+    const auto elapsed = std::chrono::steady_clock::now() - start_;
+    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count();
+    return static_cast<std::uint64_t>(ms) + offset_ms_;
+}
+
+void SimClock::pass_until(std::uint64_t deadline_ms) {
+    const std::uint64_t now = now_ms();
+    if (deadline_ms <= now) {
+        return;
+    }
+    if (real_) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(deadline_ms - now));
+        // A sleep may end early; whatever is left is made up virtually so the deadline holds.
+        const std::uint64_t after = now_ms();
+        if (after < deadline_ms) {
+            offset_ms_ += deadline_ms - after;
+        }
+        return;
+    }
+    offset_ms_ += deadline_ms - now;
+}
+
+}  // namespace hx4x::visa_sim
