@@ -10,17 +10,15 @@ std::string normalize_path(const std::string& path) {
     if (path.empty()) {
         return path;
     }
-    std::string result = path;
-    while (!result.empty() && result.back() == '\\') {
-        result.pop_back();
+    const std::size_t last = path.find_last_not_of('\\');
+    if (last == std::string::npos) {
+        return std::string(1, '\\');
     }
-    if (result.size() == 2 && result[1] == ':') {
-        result.push_back('\\');
+    // A bare drive keeps one backslash so that it still names the drive's root.
+    if (last == 1 && path[1] == ':') {
+        return path.substr(0, 2) + '\\';
     }
-    if (result.empty()) {
-        result = "\\";
-    }
-    return result;
+    return path.substr(0, last + 1);
 }
 
 namespace {

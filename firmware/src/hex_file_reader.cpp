@@ -47,9 +47,40 @@ bool file_size_of(std::FILE* stream, std::uint64_t& size) {
     return true;
 }
 
+std::size_t count_record_starts(const char* bytes, std::size_t size) {
+    std::size_t count = 0;
+    const char* at = bytes;
+    const char* const end = bytes + size;
+    while ((at = static_cast<const char*>(
+                std::memchr(at, ':', static_cast<std::size_t>(end - at)))) != nullptr) {
+        ++count;
+        ++at;
+    }
+    return count;
+}
+
+// A first quick pass that counts the record starts, so that the record list can be sized once.
+// The stream is back at its start afterwards, or false.
+bool count_record_starts(std::FILE* stream, std::uint64_t size, std::vector<char>& buffer,
+                         std::size_t& count) {
+    count = 0;
+    std::uint64_t remaining = size;
+    while (remaining != 0) {
+        const auto wanted =
+            static_cast<std::size_t>(std::min<std::uint64_t>(remaining, buffer.size()));
+        const std::size_t got = std::fread(buffer.data(), 1, wanted, stream);
+        count += count_record_starts(buffer.data(), got);
+        remaining -= got;
+        if (got < wanted) {
+            break;
+        }
+    }
+    return std::fseek(stream, 0, SEEK_SET) == 0;
+}
+
 // Feeds the parser from the stream, never more than size bytes in all.
-void read_text(std::FILE* stream, std::uint64_t size, HexTextParser& parser) {
-    std::vector<char> buffer(static_cast<std::size_t>(std::min<std::uint64_t>(size, chunk_size)));
+void read_text(std::FILE* stream, std::uint64_t size, std::vector<char>& buffer,
+               HexTextParser& parser) {
     std::size_t held = 0;  // bytes of an unfinished line kept at the front of the buffer
     std::uint64_t remaining = size;
     while (!parser.stopped()) {
@@ -129,9 +160,16 @@ bool HexFileReader::load(const std::string& path, std::vector<SignatureScanner>&
         return false;
     }
     try {
+        std::vector<char> buffer(
+            static_cast<std::size_t>(std::min<std::uint64_t>(size, chunk_size)));
+        std::size_t record_starts = 0;
+        if (!count_record_starts(stream.get(), size, buffer, record_starts)) {
+            set_error(error, "Error reading the file");
+            return false;
+        }
         HexTextParser parser(accepted_, scanners, callback, context,
-                             static_cast<std::uint32_t>(size), records, error);
-        read_text(stream.get(), size, parser);
+                             static_cast<std::uint32_t>(size), records, error, record_starts);
+        read_text(stream.get(), size, buffer, parser);
         if (!parser.finish()) {
             return false;
         }
@@ -159,7 +197,8 @@ bool HexFileReader::load_from_memory(std::string_view bytes, const std::string& 
     }
     try {
         HexTextParser parser(accepted_, scanners, callback, context,
-                             static_cast<std::uint32_t>(bytes.size()), records, error);
+                             static_cast<std::uint32_t>(bytes.size()), records, error,
+                             count_record_starts(bytes.data(), bytes.size()));
         parser.feed(bytes.data(), bytes.size(), true);
         if (!parser.finish()) {
             return false;

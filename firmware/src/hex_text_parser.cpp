@@ -1,6 +1,8 @@
 #include "firmware/hex_text_parser.hpp"
 
 #include <cstring>
+#include <new>
+#include <stdexcept>
 
 #include "firmware/hex_diagnostics.hpp"
 #include "firmware/record_parser.hpp"
@@ -16,7 +18,8 @@ constexpr char end_of_text = '\x1A';
 HexTextParser::HexTextParser(const AcceptedRecordTypes& accepted,
                              std::vector<SignatureScanner>& scanners, ProgressCallback callback,
                              void* context, std::uint32_t file_size,
-                             std::vector<HexRecord>& records, std::string* error)
+                             std::vector<HexRecord>& records, std::string* error,
+                             std::size_t record_starts)
     : accepted_(accepted),
       scanners_(scanners),
       callback_(callback),
@@ -25,6 +28,14 @@ HexTextParser::HexTextParser(const AcceptedRecordTypes& accepted,
       records_(records),
       error_(error),
       step_(file_size >= 1024 ? file_size >> 10 : 1) {
+    if (record_starts > HexFileReader::reserved_records && records_.capacity() < record_starts) {
+        try {
+            records_.reserve(record_starts);
+        } catch (const std::bad_alloc&) {
+            // A text of colons only; it fails on its first line anyway.
+        } catch (const std::length_error&) {
+        }
+    }
     if (records_.capacity() < HexFileReader::reserved_records) {
         records_.reserve(HexFileReader::reserved_records);
     }

@@ -17,9 +17,12 @@ namespace hx4x {
 // splits it into lines, parses the records and runs the end checks.
 class HexTextParser {
   public:
+    // record_starts: the count of ':' in the text, an upper bound of the records; room for
+    // that many is reserved when it exceeds the usual reservation, so the list never regrows.
     HexTextParser(const AcceptedRecordTypes& accepted, std::vector<SignatureScanner>& scanners,
                   ProgressCallback callback, void* context, std::uint32_t file_size,
-                  std::vector<HexRecord>& records, std::string* error);
+                  std::vector<HexRecord>& records, std::string* error,
+                  std::size_t record_starts = 0);
 
     // Takes the next bytes of the text. Returns how many were used; the rest is the start of
     // a line not yet ended and must be offered again with the bytes that follow it. With
