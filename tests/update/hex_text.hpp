@@ -15,10 +15,9 @@ inline std::string to_hex_text(std::span<const HexRecord> records) {
     static constexpr char digits[] = "0123456789ABCDEF";
     std::string text;
     for (const HexRecord& record : records) {
-        std::vector<std::uint8_t> bytes = {record.length,
-                                           static_cast<std::uint8_t>(record.load_offset >> 8),
-                                           static_cast<std::uint8_t>(record.load_offset),
-                                           static_cast<std::uint8_t>(record.type)};
+        std::vector<std::uint8_t> bytes = {
+            record.length, static_cast<std::uint8_t>(record.load_offset >> 8),
+            static_cast<std::uint8_t>(record.load_offset), static_cast<std::uint8_t>(record.type)};
         bytes.insert(bytes.end(), record.data.begin(), record.data.begin() + record.length);
         std::uint8_t sum = 0;
         for (std::uint8_t b : bytes) {

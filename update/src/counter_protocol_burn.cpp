@@ -122,13 +122,13 @@ bool CounterProtocol::burn_by_service_request(BurnTickCallback tick, void* conte
         if (!session_.open(resource_name)) {
             return false;
         }
-        return verify_after_burn();
+        return verify_after_burn(true);
     }
     if (!reopen_after_burn(resource_name)) {
         return false;
     }
     wait_ms(reopen_pause_ms);
-    return verify_after_burn();
+    return verify_after_burn(false);
 }
 
 bool CounterProtocol::reopen_after_burn(const std::string& resource_name) {
@@ -146,7 +146,7 @@ bool CounterProtocol::reopen_after_burn(const std::string& resource_name) {
     }
 }
 
-bool CounterProtocol::verify_after_burn() {
+bool CounterProtocol::verify_after_burn(bool restart_required) {
     if (!session_.is_open()) {
         return false;
     }
@@ -167,7 +167,15 @@ bool CounterProtocol::verify_after_burn() {
     if ((status & event_status_mask) == event_status_power_on) {
         return true;
     }
-    return !emulation_on() && check_error_queue();
+    if (emulation_on()) {
+        return false;
+    }
+    // Without a request only the power-on bit shows that the counter restarted after
+    // burning; an empty error queue alone would pass a counter still busy or never told.
+    if (restart_required && (status & event_status_power_on) == 0) {
+        return false;
+    }
+    return check_error_queue();
 }
 
 }  // namespace hx4x

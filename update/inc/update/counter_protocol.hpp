@@ -61,7 +61,9 @@ class CounterProtocol {
     // Sends the data command up to three times until the counter confirms the block.
     bool send_block(const std::string& command, std::uint32_t& commands_sent, bool& write_failed);
     bool reopen_after_burn(const std::string& resource_name);
-    bool verify_after_burn();
+    // Reads the event status and, when it shows errors, the error queue. Without a service
+    // request the counter must also show that it restarted.
+    bool verify_after_burn(bool restart_required);
 
     CounterIdentity identity_;
     InstrumentSession session_;
