@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <regex>
 #include <string>
 #include <vector>
@@ -30,8 +31,14 @@ std::vector<char> file_bytes(const fs::path& path) {
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
+// Test processes may run side by side; each writes under a name of its own.
+std::string unique_name(const std::string& name) {
+    static const std::string token = std::to_string(std::random_device{}());
+    return "hx4x_app_tests_" + token + "_" + name;
+}
+
 fs::path write_file(const std::string& name, const std::vector<char>& bytes) {
-    const fs::path path = fs::temp_directory_path() / ("hx4x_app_tests_" + name);
+    const fs::path path = fs::temp_directory_path() / unique_name(name);
     std::ofstream(path, std::ios::binary)
         .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     return path;
@@ -107,7 +114,7 @@ TEST_P(ReleaseFiles, CarryTheirOwnNamesAndKeepEveryOtherValue) {
 TEST_P(ReleaseFiles, ReadTheirOwnRecordWhenRun) {
     const fs::path program = fs::path(HX4X_RELEASE_DIR) / (GetParam().file + suffix);
     const fs::path output =
-        fs::temp_directory_path() / (std::string("hx4x_app_tests_") + GetParam().file + ".txt");
+        fs::temp_directory_path() / unique_name(std::string(GetParam().file) + ".txt");
     const std::string command = "\"" + program.string() + "\" > \"" + output.string() + "\"";
     ASSERT_EQ(std::system(command.c_str()), 0) << command;
     std::ifstream in(output);
@@ -134,6 +141,10 @@ void expect_no_record(VersionInfo& info, const std::string& path,
     EXPECT_TRUE(info.string_tables().empty());
     EXPECT_EQ(info.string_value("InternalName"), "");
     EXPECT_EQ(info.file_version_text(), "0.0.0");
+    if (path.find("hx4x_app_tests_") != std::string::npos) {
+        std::error_code ignored;
+        fs::remove(path, ignored);
+    }
 }
 
 TEST(VersionRecordFile, FilesWithoutARecordGiveNone) {
