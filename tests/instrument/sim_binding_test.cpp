@@ -10,6 +10,7 @@ namespace hx4x {
 namespace {
 
 using testing_support::VisaSimTest;
+using testing_support::write_file;
 
 constexpr const char* three_counters =
     "resource USB0::0x5D3C::0x0090::100000::INSTR\n"
@@ -29,14 +30,15 @@ TEST_F(SimBinding, AvailableWithTheResourceManagerOpen) {
     EXPECT_TRUE(library.is_available());
     EXPECT_NE(library.default_rm(), 0u);
     EXPECT_NE(library.entry_points().viFlush, nullptr);
+    const std::string rm = "rm=" + std::to_string(library.default_rm());
     EXPECT_EQ(calls_of("viOpenDefaultRM"),
-              std::vector<std::string>{"viOpenDefaultRM -> VI_SUCCESS rm=1"});
+              std::vector<std::string>{"viOpenDefaultRM -> VI_SUCCESS " + rm});
 
     library.unload();
     EXPECT_TRUE(library.is_bound()) << "unload leaves the bound flag";
     EXPECT_FALSE(library.is_available());
     EXPECT_EQ(library.default_rm(), 0u);
-    EXPECT_EQ(calls_of("viClose"), std::vector<std::string>{"viClose rm=1 -> VI_SUCCESS"});
+    EXPECT_EQ(calls_of("viClose"), std::vector<std::string>{"viClose " + rm + " -> VI_SUCCESS"});
 }
 
 TEST_F(SimBinding, BoundButNotAvailableWhenTheResourceManagerIsRefused) {
@@ -95,7 +97,8 @@ TEST_P(SimDiscovery, FindsTheMatchingNamesInBusOrder) {
     const auto finds = calls_of("viFindRsrc");
     ASSERT_EQ(finds.size(), 1u);
     const std::string mask = *c.mask != '\0' ? c.mask : "?*::INSTR";
-    EXPECT_EQ(finds[0].rfind("viFindRsrc rm=1 " + mask + " -> ", 0), 0u) << finds[0];
+    const std::string rm = "rm=" + std::to_string(VisaLibrary::instance().default_rm());
+    EXPECT_EQ(finds[0].rfind("viFindRsrc " + rm + " " + mask + " -> ", 0), 0u) << finds[0];
     // Every match is followed by one step; the search list is closed once found.
     EXPECT_EQ(calls_of("viFindNext").size(), c.expected.size());
     EXPECT_EQ(calls_of("viClose").size(), c.expected.empty() ? 0u : 1u);
