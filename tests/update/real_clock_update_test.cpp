@@ -1,0 +1,58 @@
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "app/emulated_version.hpp"
+#include "instrument/emulation.hpp"
+#include "record_builder.hpp"
+#include "sim_counter.hpp"
+#include "update/counter_protocol.hpp"
+#include "update_run.hpp"
+
+namespace hx4x {
+namespace {
+
+// A few whole updates on the real clock, so that the pauses are the real ones at least here.
+std::vector<HexRecord> image() {
+    return {test::counting_record(0x0000, 200), test::counting_record(0x00C8, 200),
+            test::end_of_file_record()};
+}
+
+TEST(RealClockUpdate, EmulatedCounterAt101) {
+    set_emulated_version(101);
+    CounterProtocol protocol;
+    const auto records = image();
+    const test::UpdateRun run =
+        test::run_update(protocol, std::string(emulated_resource_name), records);
+    set_emulated_version(0);
+    EXPECT_EQ(run.failed_step, "");
+    EXPECT_EQ(run.burn.ticks.size(), 501u);
+    using P = std::pair<std::uint32_t, std::uint32_t>;
+    EXPECT_EQ(run.transfer.calls, (std::vector<P>{{2, 3}, {3, 3}, {3, 3}}));
+}
+
+TEST(RealClockUpdate, SimulatedCounterPollingAt100) {
+    test::SimCounter sim("GPIB0::3::INSTR", "idn VALDMORE,HX-40,123456,V1.00\nburn_ms 200",
+                         "timeouts real");
+    CounterProtocol protocol;
+    const auto records = image();
+    const test::UpdateRun run = test::run_update(protocol, "GPIB0::3::INSTR", records);
+    EXPECT_EQ(run.failed_step, "");
+    EXPECT_EQ(sim.writes().back(), "SYST:ERR?");
+    EXPECT_EQ(sim.received_image().size(), 400u);
+}
+
+TEST(RealClockUpdate, SimulatedCounterServiceRequestOnUsbAt115) {
+    const char* usb = "USB0::0x5D3C::0x0090::100000::INSTR";
+    test::SimCounter sim(usb, "idn VALDMORE,HX-40XL,100000,V1.15\nburn_ms 300", "timeouts real");
+    CounterProtocol protocol;
+    const auto records = image();
+    const test::UpdateRun run = test::run_update(protocol, usb, records);
+    EXPECT_EQ(run.failed_step, "");
+    EXPECT_EQ(run.preparation.calls.size(), 23u);
+    EXPECT_FALSE(run.burn.ticks.empty());
+    EXPECT_EQ(sim.writes().back(), "*ESE 0;:*SRE 0");
+}
+
+}  // namespace
+}  // namespace hx4x
