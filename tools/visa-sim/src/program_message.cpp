@@ -1,5 +1,7 @@
 #include "visa-sim/program_message.hpp"
 
+#include <utility>
+
 namespace hx4x::visa_sim {
 
 namespace {
@@ -42,7 +44,12 @@ class MessageParser {
             return units;
         }
         for (;;) {
-            units.push_back(unit());
+            ProgramUnit next = unit();
+            // An empty unit (";;" or a trailing ';') is no command.
+            if (!next.header.empty() || !next.parameter.empty() ||
+                next.block_begin != ProgramUnit::no_block || next.syntax_error != 0) {
+                units.push_back(std::move(next));
+            }
             if (at_end()) {
                 break;
             }
