@@ -137,20 +137,25 @@ std::vector<HexRecord> HexFileReader::take_storage() {
     return storage;
 }
 
-bool HexFileReader::load(const std::string& path, std::vector<SignatureScanner>& scanners,
-                         ProgressCallback callback, void* context, std::string* error) {
-    std::vector<HexRecord> records = take_storage();
-    if (is_directory(path)) {
-        set_error(error, "Could not open file for reading");
-        return false;
+bool HexFileReader::finish_load(bool loaded, std::vector<HexRecord>& records,
+                                const std::string& name) {
+    if (!loaded) {
+        // Empty, but the room stays for the next load.
+        records.clear();
+    } else {
+        file_name_ = name;
     }
-    const InputFile stream(std::fopen(path.c_str(), "rb"));
-    if (!stream) {
-        set_error(error, "Could not open file for reading");
-        return false;
-    }
+    records_ = std::move(records);
+    return loaded;
+}
+
+namespace {
+
+bool load_stream(std::FILE* stream, const AcceptedRecordTypes& accepted,
+                 std::vector<SignatureScanner>& scanners, ProgressCallback callback, void* context,
+                 std::vector<HexRecord>& records, std::string* error) {
     std::uint64_t size = 0;
-    if (!file_size_of(stream.get(), size) || size > std::numeric_limits<std::uint32_t>::max()) {
+    if (!file_size_of(stream, size) || size > std::numeric_limits<std::uint32_t>::max()) {
         // Progress is reported in 32 bits; no firmware file comes near that size.
         set_error(error, "Error reading the file");
         return false;
@@ -163,30 +168,24 @@ bool HexFileReader::load(const std::string& path, std::vector<SignatureScanner>&
         std::vector<char> buffer(
             static_cast<std::size_t>(std::min<std::uint64_t>(size, chunk_size)));
         std::size_t record_starts = 0;
-        if (!count_record_starts(stream.get(), size, buffer, record_starts)) {
+        if (!count_record_starts(stream, size, buffer, record_starts)) {
             set_error(error, "Error reading the file");
             return false;
         }
-        HexTextParser parser(accepted_, scanners, callback, context,
+        HexTextParser parser(accepted, scanners, callback, context,
                              static_cast<std::uint32_t>(size), records, error, record_starts);
-        read_text(stream.get(), size, buffer, parser);
-        if (!parser.finish()) {
-            return false;
-        }
+        read_text(stream, size, buffer, parser);
+        return parser.finish();
     } catch (const std::bad_alloc&) {
         // Only a hostile file grows the record list beyond memory.
         set_error(error, "Error reading the file");
         return false;
     }
-    records_ = std::move(records);
-    file_name_ = path;
-    return true;
 }
 
-bool HexFileReader::load_from_memory(std::string_view bytes, const std::string& name,
-                                     std::vector<SignatureScanner>& scanners,
-                                     ProgressCallback callback, void* context, std::string* error) {
-    std::vector<HexRecord> records = take_storage();
+bool load_bytes(std::string_view bytes, const AcceptedRecordTypes& accepted,
+                std::vector<SignatureScanner>& scanners, ProgressCallback callback, void* context,
+                std::vector<HexRecord>& records, std::string* error) {
     if (bytes.size() > std::numeric_limits<std::uint32_t>::max()) {
         set_error(error, "Error reading the file");
         return false;
@@ -196,20 +195,42 @@ bool HexFileReader::load_from_memory(std::string_view bytes, const std::string& 
         return false;
     }
     try {
-        HexTextParser parser(accepted_, scanners, callback, context,
+        HexTextParser parser(accepted, scanners, callback, context,
                              static_cast<std::uint32_t>(bytes.size()), records, error,
                              count_record_starts(bytes.data(), bytes.size()));
         parser.feed(bytes.data(), bytes.size(), true);
-        if (!parser.finish()) {
-            return false;
-        }
+        return parser.finish();
     } catch (const std::bad_alloc&) {
         set_error(error, "Error reading the file");
         return false;
     }
-    records_ = std::move(records);
-    file_name_ = name;
-    return true;
+}
+
+}  // namespace
+
+bool HexFileReader::load(const std::string& path, std::vector<SignatureScanner>& scanners,
+                         ProgressCallback callback, void* context, std::string* error) {
+    std::vector<HexRecord> records = take_storage();
+    if (is_directory(path)) {
+        set_error(error, "Could not open file for reading");
+        return finish_load(false, records, path);
+    }
+    const InputFile stream(std::fopen(path.c_str(), "rb"));
+    if (!stream) {
+        set_error(error, "Could not open file for reading");
+        return finish_load(false, records, path);
+    }
+    const bool loaded =
+        load_stream(stream.get(), accepted_, scanners, callback, context, records, error);
+    return finish_load(loaded, records, path);
+}
+
+bool HexFileReader::load_from_memory(std::string_view bytes, const std::string& name,
+                                     std::vector<SignatureScanner>& scanners,
+                                     ProgressCallback callback, void* context, std::string* error) {
+    std::vector<HexRecord> records = take_storage();
+    const bool loaded = load_bytes(bytes, accepted_, scanners, callback, context, records, error);
+    return finish_load(loaded, records, name);
 }
 
 }  // namespace hx4x

@@ -104,7 +104,8 @@ std::string check_accepted(std::string_view text, const HexFileReader& reader) {
 
 std::string check_hex_reader_input(const std::uint8_t* data, std::size_t size) {
     const std::string_view text(reinterpret_cast<const char*>(data), size);
-    HexFileReader reader;
+    // One reader for all inputs: its reserved room is reused, as a reload does.
+    static HexFileReader reader;
     configure_update_reader(reader);
     std::vector<SignatureScanner> scanners = make_update_scanners();
     ProgressCheck progress;

@@ -1,9 +1,8 @@
 // Replays every input the fuzzer kept and every seed through the fuzzer's own check.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 
 #include "hex_reader_oracle.hpp"
@@ -22,9 +21,15 @@ std::size_t replay(const fs::path& folder) {
         if (!entry.is_regular_file()) {
             continue;
         }
-        std::ifstream file(entry.path(), std::ios::binary);
-        const std::string bytes((std::istreambuf_iterator<char>(file)),
-                                std::istreambuf_iterator<char>());
+        std::string bytes;
+        if (std::FILE* file = std::fopen(entry.path().c_str(), "rb")) {
+            char chunk[4096];
+            std::size_t got = 0;
+            while ((got = std::fread(chunk, 1, sizeof chunk, file)) != 0) {
+                bytes.append(chunk, got);
+            }
+            std::fclose(file);
+        }
         EXPECT_EQ(check_hex_reader_input(reinterpret_cast<const std::uint8_t*>(bytes.data()),
                                          bytes.size()),
                   "")

@@ -49,6 +49,7 @@ class HexFileReader {
 
   private:
     std::vector<HexRecord> take_storage();
+    bool finish_load(bool loaded, std::vector<HexRecord>& records, const std::string& name);
 
     std::string file_name_;
     std::vector<HexRecord> records_;
