@@ -1,0 +1,22 @@
+#pragma once
+
+#include <functional>
+
+#include "console/console_output.hpp"
+
+namespace hx4x {
+
+// What the console runs against: its streams, whether they are terminals, and the count of
+// interrupts received (the process's own in the program, a script's in tests).
+struct ConsoleEnvironment {
+    ConsoleOutput::Streams streams;
+    bool input_is_terminal = false;
+    int input_descriptor = 0;
+    std::function<unsigned()> interrupts;
+};
+
+// The whole console program: parse, then help, check, list or an update through the update
+// controller. Returns the exit status.
+int run_console(int argc, const char* const* argv, const ConsoleEnvironment& environment);
+
+}  // namespace hx4x

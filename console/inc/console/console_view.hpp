@@ -1,0 +1,103 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "console/console_output.hpp"
+#include "console/exit_status.hpp"
+#include "console/progress_renderer.hpp"
+#include "ui/loader_view.hpp"
+#include "ui/update_controller.hpp"
+
+namespace hx4x {
+
+// The update controller's window, on a console. The console is on page 1 for an instrument
+// search and on page 2 for an update; nothing else switches pages. The only events are
+// interrupts (Ctrl-C): a new one is taken as a cancel key at the controller's next safe
+// point, between blocks; during the burn it is refused with a warning instead.
+class ConsoleView : public LoaderView {
+  public:
+    // Interrupts received so far; only its growth matters.
+    using InterruptCount = std::function<unsigned()>;
+
+    ConsoleView(ConsoleOutput& output, ProgressRenderer& progress, InterruptCount interrupts);
+
+    void attach(UpdateController& controller) { controller_ = &controller; }
+    void set_page(int page) { page_ = page; }
+    void set_file_box(std::string file) { file_box_ = std::move(file); }
+
+    // An interrupt has arrived that was neither taken as a cancel nor refused.
+    bool interrupt_pending() const { return interrupts_() != interrupts_seen_; }
+
+    const RunRecord& record() const { return record_; }
+    // Every identification the view was rebuilt with, in order.
+    const std::vector<std::vector<IdentificationRow>>& identifications() const {
+        return identifications_;
+    }
+    // The confirmation texts asked.
+    const std::vector<std::string>& questions() const { return questions_; }
+    const std::vector<std::string>& instruments() const { return list_; }
+
+    int current_page() const override { return page_; }
+    void show_page(int page) override { page_ = page; }
+
+    void set_status(const std::string& text) override;
+    void set_progress_range(std::uint32_t max) override;
+    std::uint32_t progress_max() const override { return progress_max_; }
+    void set_progress(std::uint32_t position) override;
+
+    std::unique_ptr<ViewEvent> take_event() override;
+    void dispatch(std::unique_ptr<ViewEvent> event) override;
+    void drain_paint_events() override;
+
+    void show_message(MessageKind kind, const std::string& text) override;
+    bool ask_yes_no(const std::string& text) override;
+
+    void enter_busy_state() override {}
+    void leave_busy_state() override;
+    void hide_cancel() override { burning_ = true; }
+
+    void list_clear() override;
+    void list_add(const std::string& text) override { list_.push_back(text); }
+    std::size_t list_count() const override { return list_.size(); }
+    void list_select(std::size_t index) override { selected_ = index; }
+    std::string list_selected_text() const override;
+
+    bool refresh_identification() override;
+    std::vector<IdentificationRow> identification_rows() const override { return rows_; }
+
+    std::string file_box_text() const override { return file_box_; }
+    // No settings are kept on a console: several stations may run at once.
+    void remember_file(const std::string&) override {}
+    void set_instruments_page_buttons(bool) override {}
+    void save_settings() override {}
+    void close_window() override {}
+    void post_auto_start() override {}
+
+  private:
+    ConsoleOutput& output_;
+    ProgressRenderer& progress_;
+    InterruptCount interrupts_;
+    unsigned interrupts_seen_ = 0;
+    UpdateController* controller_ = nullptr;
+    int page_ = page_instruments;
+    bool burning_ = false;
+    std::uint32_t progress_max_ = 0;
+    std::vector<std::string> list_;
+    std::size_t selected_ = 0;
+    std::vector<IdentificationRow> rows_;
+    std::vector<std::vector<IdentificationRow>> identifications_;
+    std::vector<std::string> questions_;
+    std::string file_box_;
+    RunRecord record_;
+};
+
+// Bytes of data sent once n records of the file are sent, at index n, read from the record
+// headers of an Intel HEX text (the file was checked before it is sent; this only feeds the
+// rate shown). At most max_records records are counted.
+std::vector<std::uint64_t> record_byte_counts(const std::string& path,
+                                              std::size_t max_records = 1u << 20);
+
+}  // namespace hx4x

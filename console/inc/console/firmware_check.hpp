@@ -1,0 +1,13 @@
+#pragma once
+
+#include <cstdio>
+#include <string>
+
+namespace hx4x {
+
+// Loads the file exactly as an update would and writes the verdict on out: "OK" and, when
+// the file carries one, "version: " and its version; else the reader's error text. One
+// check for every program that offers it, so they all say the same. True when accepted.
+bool check_firmware_file(const std::string& path, std::FILE* out);
+
+}  // namespace hx4x

@@ -1,0 +1,131 @@
+#include "console/json_object.hpp"
+
+#include <cstdio>
+
+namespace hx4x {
+
+namespace {
+
+void append_unicode_escape(std::string& out, unsigned code) {
+    char escape[8];
+    std::snprintf(escape, sizeof escape, "\\u%04x", code & 0xFFFFu);
+    out += escape;
+}
+
+// Length of the well-formed UTF-8 sequence at text[i], or 0 when the bytes there are not one
+// (overlong forms, surrogates and code points above U+10FFFF are not).
+std::size_t utf8_sequence_length(std::string_view text, std::size_t i) {
+    const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(text[k]); };
+    const unsigned lead = byte(i);
+    std::size_t length = 0;
+    unsigned low = 0x80;
+    unsigned high = 0xBF;
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3;
+        low = lead == 0xE0 ? 0xA0 : 0x80;
+        high = lead == 0xED ? 0x9F : 0xBF;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4;
+        low = lead == 0xF0 ? 0x90 : 0x80;
+        high = lead == 0xF4 ? 0x8F : 0xBF;
+    } else {
+        return 0;
+    }
+    if (text.size() - i < length) {
+        return 0;
+    }
+    // Only the second byte has a narrowed range; the rest are plain continuation bytes.
+    if (byte(i + 1) < low || byte(i + 1) > high) {
+        return 0;
+    }
+    for (std::size_t k = 2; k < length; ++k) {
+        if (byte(i + k) < 0x80 || byte(i + k) > 0xBF) {
+            return 0;
+        }
+    }
+    return length;
+}
+
+}  // namespace
+
+std::string json_string(std::string_view text) {
+    std::string out = "\"";
+    out.reserve(text.size() + 2);
+    std::size_t i = 0;
+    while (i < text.size()) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        if (c >= 0x80) {
+            const std::size_t length = utf8_sequence_length(text, i);
+            if (length == 0) {
+                append_unicode_escape(out, c);
+                ++i;
+            } else {
+                out.append(text.substr(i, length));
+                i += length;
+            }
+            continue;
+        }
+        switch (c) {
+            case '"':
+                out += "\\\"";
+                break;
+            case '\\':
+                out += "\\\\";
+                break;
+            case '\n':
+                out += "\\n";
+                break;
+            case '\r':
+                out += "\\r";
+                break;
+            case '\t':
+                out += "\\t";
+                break;
+            case '\b':
+                out += "\\b";
+                break;
+            case '\f':
+                out += "\\f";
+                break;
+            default:
+                if (c < 0x20 || c == 0x7F) {
+                    append_unicode_escape(out, c);
+                } else {
+                    out += static_cast<char>(c);
+                }
+        }
+        ++i;
+    }
+    out += '"';
+    return out;
+}
+
+JsonObject& JsonObject::add_raw(std::string_view key, const std::string& value) {
+    if (!members_.empty()) {
+        members_ += ',';
+    }
+    members_ += json_string(key);
+    members_ += ':';
+    members_ += value;
+    return *this;
+}
+
+JsonObject& JsonObject::add(std::string_view key, std::string_view value) {
+    return add_raw(key, json_string(value));
+}
+
+JsonObject& JsonObject::add_number(std::string_view key, std::int64_t value) {
+    return add_raw(key, std::to_string(value));
+}
+
+JsonObject& JsonObject::add_bool(std::string_view key, bool value) {
+    return add_raw(key, value ? "true" : "false");
+}
+
+JsonObject& JsonObject::add_null(std::string_view key) {
+    return add_raw(key, "null");
+}
+
+}  // namespace hx4x
