@@ -1,0 +1,207 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "controller_fixture.hpp"
+#include "instrument/visa_library.hpp"
+#include "ui/controller_texts.hpp"
+
+namespace hx4x {
+namespace {
+
+using Kind = testing_support::RecordingView::Kind;
+namespace text = controller_text;
+
+const std::string usb = "USB0::0x5D3C::0x0090::100000::INSTR";
+const std::string gpib = "GPIB0::12::INSTR";
+
+// Two counters on a simulated bus: a USB counter at 1.15 and a GPIB counter at 1.05.
+class SimulatedControllerTest : public testing_support::EmulatedControllerTest {
+  protected:
+    SimulatedControllerTest() { set_emulated_version(0); }
+    ~SimulatedControllerTest() override {
+        VisaLibrary::instance().unload();
+        unsetenv("HX4X_VISA_SIM_CONFIG");
+    }
+
+    void start_bus(const std::string& global_keys = "", const std::string& usb_keys = "",
+                   const std::string& gpib_keys = "", bool available = true) {
+        const std::string config = dir.file("bus.cfg");
+        testing_support::write_file(
+            config, "timeouts immediate\ntranscript " + transcript() + "\n" + global_keys +
+                        "\nresource " + usb + "\nidn VALDMORE,HX-40XL,123456,V1.15\n" +
+                        "new_version V1.20\nburn_ms 700\nimage " + dir.file("usb.bin") + "\n" +
+                        usb_keys + "\nresource " + gpib + "\nidn DWERN,RV2260,654321,V1.05\n" +
+                        "new_version V1.06\n" + gpib_keys + "\n");
+        setenv("HX4X_VISA_SIM_CONFIG", config.c_str(), 1);
+        std::string error;
+        ASSERT_EQ(VisaLibrary::instance().load(HX4X_VISA_SIM_PATH, &error), available) << error;
+    }
+
+    std::string transcript() const { return dir.file("transcript.txt"); }
+
+    std::vector<std::string> writes() const {
+        std::ifstream in(transcript());
+        std::vector<std::string> result;
+        for (std::string line; std::getline(in, line);) {
+            if (line.rfind("viWrite ", 0) == 0) {
+                const std::size_t start = line.find(' ', 8) + 1;
+                result.push_back(line.substr(start, line.find(" -> ") - start));
+            }
+        }
+        return result;
+    }
+
+    std::string all_writes() const {
+        std::string joined;
+        for (const std::string& write : writes()) {
+            joined += write + "\n";
+        }
+        return joined;
+    }
+
+    // Resets sent after the preparation began (the preparation sends one of its own).
+    long resets_after_preparation() const {
+        const std::vector<std::string> sent = writes();
+        auto from = std::find(sent.begin(), sent.end(), ":SYSTEM:FIRMWARE:PREPARE");
+        return std::count(from, sent.end(), ":ABOR; *rst; *PSC 0; *CLS");
+    }
+
+    std::size_t data_commands() const {
+        std::size_t count = 0;
+        for (const std::string& write : writes()) {
+            count += write.rfind("SYST:FIRM:DATA #", 0) == 0 ? 1u : 0u;
+        }
+        return count;
+    }
+};
+
+TEST_F(SimulatedControllerTest, LastUsedInstrumentIsSelectedAgain) {
+    start_bus();
+    view.page = page_instruments;
+    controller.set_selected_address(gpib);
+    ASSERT_TRUE(controller.refresh_instruments());
+    EXPECT_EQ(view.list, (std::vector<std::string>{usb, gpib}));
+    EXPECT_EQ(view.selected, 1u);
+    EXPECT_EQ(controller.selected_address(), gpib);
+    EXPECT_EQ(view.calls, std::vector<std::string>{"buttons found"});
+
+    controller.set_selected_address("GPIB0::99::INSTR");
+    controller.refresh_instruments();
+    EXPECT_EQ(view.selected, 0u) << "a counter that is gone falls back to the first line";
+    EXPECT_EQ(controller.selected_address(), usb);
+}
+
+TEST_F(SimulatedControllerTest, ResourceManagerRefusedNamesTheInitialisationError) {
+    start_bus("rm_status VI_ERROR_SYSTEM_ERROR", "", "", false);
+    EXPECT_FALSE(controller.refresh_instruments());
+    ASSERT_EQ(view.messages.size(), 1u);
+    EXPECT_EQ(view.messages[0].text, "Error initialization VISA Runtime");
+}
+
+TEST_F(SimulatedControllerTest, EmptyBusSaysNoInstruments) {
+    start_bus("", "absent", "absent");
+    EXPECT_FALSE(controller.refresh_instruments());
+    ASSERT_EQ(view.messages.size(), 1u);
+    EXPECT_EQ(view.messages[0].text, "No connected instruments found");
+}
+
+TEST_F(SimulatedControllerTest, SuccessfulUpdateOnTheGpibCounter) {
+    start_bus();
+    controller.set_selected_address(gpib);
+    controller.refresh_instruments();
+    controller.start_update();
+
+    ASSERT_EQ(view.messages.size(), 1u) << view.messages[0].text;
+    EXPECT_EQ(view.messages[0].kind, MessageKind::information);
+    EXPECT_EQ(view.messages[0].text.rfind("Firmware update completed successfully\n\n", 0), 0u);
+    EXPECT_NE(view.messages[0].text.find("\nNew firmware version is:\n\tV1.06"), std::string::npos);
+    EXPECT_NE(view.questions.at(0).find("\tModel:\t\tRV2260\n"), std::string::npos);
+    EXPECT_EQ(view.rows.at(4).value, "V1.06") << "the view shows the new version";
+
+    const std::vector<std::string> sent = writes();
+    EXPECT_GT(data_commands(), 0u);
+    // The reset comes after the burn, then the counter is identified afresh.
+    ASSERT_GE(sent.size(), 2u);
+    EXPECT_EQ(sent[sent.size() - 2], ":ABOR; *rst; *PSC 0; *CLS");
+    EXPECT_EQ(sent.back(), ":ABOR; *IDN?");
+    EXPECT_FALSE(controller.protocol().session().is_open());
+}
+
+TEST_F(SimulatedControllerTest, CancelDuringSendingResetsThePreparedCounter) {
+    start_bus();
+    view.on_status(text::sending_caption, Kind::cancel_click);
+    controller.refresh_instruments();
+    controller.start_update();
+    ASSERT_EQ(view.messages.size(), 1u);
+    EXPECT_EQ(view.messages[0].text, "Operation canceled by user");
+    const std::vector<std::string> sent = writes();
+    EXPECT_EQ(sent.back(), ":ABOR; *rst; *PSC 0; *CLS");
+    // The transfer resets the counter on its way out, and so does the run's finish.
+    EXPECT_EQ(resets_after_preparation(), 2) << all_writes();
+}
+
+TEST_F(SimulatedControllerTest, NoAtTheConfirmationResetsTheCounter) {
+    start_bus();
+    view.answer_yes = false;
+    controller.refresh_instruments();
+    controller.start_update();
+    EXPECT_TRUE(view.messages.empty());
+    EXPECT_EQ(data_commands(), 0u);
+    EXPECT_EQ(writes().back(), ":ABOR; *rst; *PSC 0; *CLS");
+}
+
+TEST_F(SimulatedControllerTest, CounterThatCannotBeOpenedSendsTheWizardToPageOne) {
+    start_bus("fail viOpen 1 VI_ERROR_RSRC_BUSY");
+    controller.refresh_instruments();
+    controller.start_update();
+    ASSERT_EQ(view.messages.size(), 1u);
+    EXPECT_EQ(view.messages[0].text,
+              "Can't open the counter with the following VISA symbolic address:\n\n\t" + usb +
+                  "\n\nThe reason might be one of the following:\n"
+                  "\t1. The counter is turned off or disconnected from computer\n"
+                  "\t2. The counter is already in use by another program\n"
+                  "\t3. The instrument with given address found but it is not a HX-4x/RV226x "
+                  "counter");
+    EXPECT_EQ(view.page, page_instruments);
+    EXPECT_TRUE(writes().empty());
+}
+
+TEST_F(SimulatedControllerTest, FailedReconnectAfterTheBurnShowsTwoMessages) {
+    // viOpen 1: start; 2: the burn's re-open after the service request; 3: the reconnect.
+    start_bus("fail viOpen 3 VI_ERROR_RSRC_BUSY");
+    controller.refresh_instruments();
+    controller.start_update();
+    ASSERT_EQ(view.messages.size(), 2u);
+    EXPECT_EQ(view.messages[0].text.rfind("Can't open the counter", 0), 0u);
+    EXPECT_EQ(view.messages[1].text,
+              "Error updating firmware.\nPlease, perform power cycle of the counter and try again");
+    EXPECT_EQ(resets_after_preparation(), 1)
+        << "reset once, before the reconnect, and not again after it failed\n"
+        << all_writes();
+}
+
+TEST_F(SimulatedControllerTest, RejectedBlockFailsTheTransfer) {
+    start_bus("", "reject_block 1 3");
+    controller.refresh_instruments();
+    controller.start_update();
+    ASSERT_EQ(view.messages.size(), 1u);
+    EXPECT_EQ(view.messages[0].text, "Error sending firmware to the counter");
+    EXPECT_EQ(data_commands(), 3u);
+    EXPECT_EQ(writes().back(), ":ABOR; *rst; *PSC 0; *CLS");
+}
+
+TEST_F(SimulatedControllerTest, PreparationFailureIsReported) {
+    start_bus("fail viWrite 3 VI_ERROR_IO");
+    controller.refresh_instruments();
+    controller.start_update();
+    ASSERT_EQ(view.messages.size(), 1u);
+    EXPECT_EQ(view.messages[0].text, "Communication error occurred during preparation for update");
+    EXPECT_EQ(view.statuses, std::vector<std::string>{text::preparing_caption});
+}
+
+}  // namespace
+}  // namespace hx4x
