@@ -6,6 +6,7 @@
 
 #include "firmware/hex_diagnostics.hpp"
 #include "firmware/record_parser.hpp"
+#include "platform/memory_hint.hpp"
 
 namespace hx4x {
 
@@ -39,6 +40,8 @@ HexTextParser::HexTextParser(const AcceptedRecordTypes& accepted,
     if (records_.capacity() < HexFileReader::reserved_records) {
         records_.reserve(HexFileReader::reserved_records);
     }
+    // The reserved list is tens of megabytes, filled front to back during the load.
+    platform::advise_bulk_fill(records_.data(), records_.capacity() * sizeof(HexRecord));
 }
 
 void HexTextParser::fail(const std::string& text) {
