@@ -13,7 +13,7 @@ inline constexpr const char* several_counters_head =
 // The named counter is not among those found: the address follows the head, then the list.
 inline constexpr const char* counter_not_listed_head =
     "The counter given with counter= was not found:\n\t";
-inline constexpr const char* instruments_found = "\nInstruments found:\n";
+inline constexpr const char* instruments_found = "\n\nInstruments found:\n";
 
 inline constexpr const char* confirm_prompt = "Continue? [y/N] ";
 inline constexpr const char* confirmed_by_option = "Confirmed by the option yes";

@@ -1,0 +1,105 @@
+#pragma once
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace hx4x::testing_support {
+
+struct ProcessResult {
+    int status = -1;  // exit status, or -1 when killed by a signal or timed out
+    std::string out;
+    std::string err;
+};
+
+// Runs the program with these arguments and extra environment variables, standard input
+// closed, collecting both outputs. on_err sees the standard error collected so far after each
+// read and may return a signal to send once. Killed after timeout_seconds.
+inline ProcessResult run_process(const std::string& program, const std::vector<std::string>& args,
+                                 const std::map<std::string, std::string>& environment,
+                                 const std::function<int(const std::string&)>& on_err = {},
+                                 int timeout_seconds = 60) {
+    int out_pipe[2];
+    int err_pipe[2];
+    ProcessResult result;
+    if (pipe(out_pipe) != 0 || pipe(err_pipe) != 0) {
+        return result;
+    }
+    const pid_t child = fork();
+    if (child == 0) {
+        dup2(out_pipe[1], 1);
+        dup2(err_pipe[1], 2);
+        const int null_input = open("/dev/null", O_RDONLY);
+        dup2(null_input, 0);
+        close(out_pipe[0]);
+        close(err_pipe[0]);
+        for (const auto& [name, value] : environment) {
+            if (value.empty()) {
+                unsetenv(name.c_str());
+            } else {
+                setenv(name.c_str(), value.c_str(), 1);
+            }
+        }
+        std::vector<char*> argv;
+        argv.push_back(const_cast<char*>(program.c_str()));
+        for (const std::string& arg : args) {
+            argv.push_back(const_cast<char*>(arg.c_str()));
+        }
+        argv.push_back(nullptr);
+        execv(program.c_str(), argv.data());
+        _exit(127);
+    }
+    close(out_pipe[1]);
+    close(err_pipe[1]);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(timeout_seconds);
+    bool signalled = false;
+    pollfd fds[2] = {{out_pipe[0], POLLIN, 0}, {err_pipe[0], POLLIN, 0}};
+    int open_streams = 2;
+    while (open_streams > 0 && std::chrono::steady_clock::now() < deadline) {
+        if (poll(fds, 2, 100) <= 0) {
+            continue;
+        }
+        for (int i = 0; i < 2; ++i) {
+            if (fds[i].fd < 0 || (fds[i].revents & (POLLIN | POLLHUP)) == 0) {
+                continue;
+            }
+            char buffer[4096];
+            const ssize_t got = read(fds[i].fd, buffer, sizeof buffer);
+            if (got <= 0) {
+                close(fds[i].fd);
+                fds[i].fd = -1;
+                --open_streams;
+                continue;
+            }
+            (i == 0 ? result.out : result.err).append(buffer, static_cast<std::size_t>(got));
+            if (i == 1 && on_err && !signalled) {
+                if (const int signal_number = on_err(result.err); signal_number != 0) {
+                    kill(child, signal_number);
+                    signalled = true;
+                }
+            }
+        }
+    }
+    if (open_streams > 0) {
+        kill(child, SIGKILL);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    for (const pollfd& fd : fds) {
+        if (fd.fd >= 0) {
+            close(fd.fd);
+        }
+    }
+    return result;
+}
+
+}  // namespace hx4x::testing_support
