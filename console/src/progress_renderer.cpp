@@ -39,7 +39,7 @@ void ProgressRenderer::begin_step(const std::string& caption, bool burning, bool
     last_mark_ = 0;
     switch (mode_) {
         case ProgressMode::terminal:
-            draw(true);
+            // Drawn at the first position, once the range is known.
             break;
         case ProgressMode::plain:
             output_.progress_line(caption);
@@ -67,7 +67,7 @@ void ProgressRenderer::set_position(std::uint32_t position) {
     snapshot_.bytes_known = position < record_bytes_.size();
     snapshot_.bytes_done = snapshot_.bytes_known ? record_bytes_[position] : 0;
     if (mode_ == ProgressMode::terminal) {
-        draw(false);
+        draw(last_line_.empty());
     } else {
         report_deciles();
     }
