@@ -33,14 +33,10 @@ std::string NumberFormat::to_string() const {
     const bool sign = (flags & plus_sign) != 0 && value != 0;
     if ((flags & zero_pad) != 0) {
         const std::size_t target = sign && width > 0 ? width - 1u : width;
+        // A separator stands only between digits, so one that falls due comes with its zero,
+        // even when that pair passes the width by one.
         while (reversed.size() < target) {
-            if (group_size != 0 && in_group == group_size) {
-                reversed.push_back(group_separator);
-                in_group = 0;
-                continue;
-            }
-            reversed.push_back('0');
-            ++in_group;
+            push_digit('0');
         }
     }
     if (sign) {

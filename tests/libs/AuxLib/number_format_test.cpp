@@ -47,6 +47,10 @@ INSTANTIATE_TEST_SUITE_P(
         FormatCase{4294967295u, 0, 0, 10, 0, 0, ' ', "4294967295"},
         FormatCase{1234567, 0, 0, 10, 3, 0, ' ', "1'234'567"},
         FormatCase{123, 0, 0, 10, 3, 0, ' ', "123"}, FormatCase{12, 0, 6, 10, 3, Z, ' ', "00'012"},
+        // Padding never leaves a separator in front of the number.
+        FormatCase{12, 0, 4, 10, 3, Z, ' ', "0'012"},
+        FormatCase{12, 0, 5, 10, 3, Z | P, ' ', "+0'012"},
+        FormatCase{7, 1, 3, 10, 1, Z, ' ', "0'7"}, FormatCase{7, 0, 4, 10, 1, Z, ' ', "0'0'7"},
         FormatCase{42, 0, 5, 10, 0, 0, '*', "42***"}, FormatCase{42, 1, 5, 10, 0, 0, '*', "***42"},
         FormatCase{42, 2, 5, 10, 0, 0, '*', "*42**"}, FormatCase{42, 2, 6, 10, 0, 0, '.', "..42.."},
         FormatCase{123456, 1, 3, 10, 0, 0, ' ', "123456"}));
