@@ -203,5 +203,38 @@ TEST_F(SimulatedControllerTest, PreparationFailureIsReported) {
     EXPECT_EQ(view.statuses, std::vector<std::string>{text::preparing_caption});
 }
 
+TEST_F(SimulatedControllerTest, ACounterThatNeverReturnsFailsTheBurn) {
+    // The counter never comes back on the bus after the burn order.
+    start_bus("", "refuse_reopen 100000");
+    controller.refresh_instruments();
+    controller.start_update();
+    ASSERT_EQ(view.messages.size(), 1u);
+    EXPECT_EQ(view.messages[0].kind, MessageKind::error);
+    EXPECT_EQ(view.messages[0].text,
+              "Error updating firmware.\nPlease, perform power cycle of the counter and try again");
+    EXPECT_EQ(view.statuses.back(), text::burning_caption);
+    EXPECT_EQ(controller.burn_seconds(), 0u);
+    // The counter never came back, so the finishing reset has no session to go through.
+    EXPECT_EQ(writes().back(), "*OPC") << all_writes();
+    EXPECT_EQ(view.calls.back(), "leave_busy_state");
+    EXPECT_FALSE(controller.protocol().session().is_open());
+}
+
+TEST_F(SimulatedControllerTest, CloseDuringARunCancelsAndASecondCloseAfterItCloses) {
+    start_bus();
+    view.on_status(text::preparing_caption, Kind::close_request);
+    controller.refresh_instruments();
+    controller.start_update();
+    ASSERT_EQ(view.messages.size(), 1u);
+    EXPECT_EQ(view.messages[0].kind, MessageKind::warning);
+    EXPECT_EQ(writes().back(), ":ABOR; *rst; *PSC 0; *CLS");
+    EXPECT_EQ(std::count(view.calls.begin(), view.calls.end(), "close_window"), 0);
+
+    controller.request_close();
+    ASSERT_GE(view.calls.size(), 2u);
+    EXPECT_EQ(view.calls[view.calls.size() - 2], "save_settings");
+    EXPECT_EQ(view.calls.back(), "close_window");
+}
+
 }  // namespace
 }  // namespace hx4x
