@@ -131,7 +131,7 @@ int run_console(int argc, const char* const* argv, const ConsoleEnvironment& env
 
     ConsoleOutput output(env.streams, options.json);
     ProgressRenderer progress(output, progress_mode_for(options, env));
-    ConsoleView view(output, progress, env.interrupts);
+    ConsoleView view(progress, env.interrupts);
     UpdateController controller(view);
     view.attach(controller);
 

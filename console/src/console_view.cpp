@@ -59,9 +59,8 @@ std::vector<std::uint64_t> record_byte_counts(const std::string& path, std::size
     return counts;
 }
 
-ConsoleView::ConsoleView(ConsoleOutput& output, ProgressRenderer& progress,
-                         InterruptCount interrupts)
-    : output_(output), progress_(progress), interrupts_(std::move(interrupts)) {
+ConsoleView::ConsoleView(ProgressRenderer& progress, InterruptCount interrupts)
+    : progress_(progress), interrupts_(std::move(interrupts)) {
     interrupts_seen_ = interrupts_();
 }
 

@@ -22,7 +22,7 @@ class ConsoleView : public LoaderView {
     // Interrupts received so far; only its growth matters.
     using InterruptCount = std::function<unsigned()>;
 
-    ConsoleView(ConsoleOutput& output, ProgressRenderer& progress, InterruptCount interrupts);
+    ConsoleView(ProgressRenderer& progress, InterruptCount interrupts);
 
     void attach(UpdateController& controller) { controller_ = &controller; }
     void set_page(int page) { page_ = page; }
@@ -77,7 +77,6 @@ class ConsoleView : public LoaderView {
     void post_auto_start() override {}
 
   private:
-    ConsoleOutput& output_;
     ProgressRenderer& progress_;
     InterruptCount interrupts_;
     unsigned interrupts_seen_ = 0;
