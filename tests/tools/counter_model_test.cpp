@@ -173,6 +173,27 @@ TEST_F(CounterModelBlocks, StoresAValidBlockAndSummarisesIt) {
     EXPECT_EQ(model.image().runs().begin()->first, 0x1000u);
 }
 
+TEST_F(CounterModelBlocks, ABlockWhoseLastBytesAreALineEndIsStoredWhole) {
+    // The checksum byte comes out as 0x0A: a data command then ends in a line feed that is
+    // block data, not the message's terminator.
+    std::vector<std::uint8_t> data{0x0D, 0x00};
+    for (std::uint8_t filler = 0; filler < 255; ++filler) {
+        data[1] = filler;
+        const std::string block = firmware_block(0x2000, data, 2);
+        if (block.back() == '\n') {
+            break;
+        }
+    }
+    const std::string block = firmware_block(0x2000, data, 2);
+    ASSERT_EQ(block.back(), '\n');
+    EXPECT_EQ(send(block), "SYST:FIRM:DATA #19 [block addr=0x00002000 len=2 ok]");
+    EXPECT_EQ(error(), "0,\"No error\"\n");
+    // A real line end after the block still ends the message (and is shown as sent).
+    EXPECT_EQ(model.receive(data_command(block) + "\r\n", 0),
+              "SYST:FIRM:DATA #19 [block addr=0x00002000 len=2 ok]\\r\\n");
+    EXPECT_EQ(error(), "0,\"No error\"\n");
+}
+
 TEST_F(CounterModelBlocks, TakesSemicolonsInsideTheBlockAndCommandsAfterIt) {
     const std::string block = firmware_block(0, {';', ';', '\n'}, 2);
     const std::string shown = model.receive(data_command(block) + ";*OPC", 0);

@@ -1,5 +1,6 @@
 #include "visa-sim/program_message.hpp"
 
+#include <algorithm>
 #include <utility>
 
 namespace hx4x::visa_sim {
@@ -28,14 +29,9 @@ std::string upper_case(std::string_view text) {
 
 class MessageParser {
   public:
-    explicit MessageParser(std::string_view message) : text_(message) {
-        if (!text_.empty() && text_.back() == '\n') {
-            text_.remove_suffix(1);
-            if (!text_.empty() && text_.back() == '\r') {
-                text_.remove_suffix(1);
-            }
-        }
-    }
+    // A trailing line end terminates the message, but only where the parser stands outside a
+    // definite-length block: a block's own last byte may well be a line feed.
+    explicit MessageParser(std::string_view message) : text_(message) {}
 
     std::vector<ProgramUnit> parse() {
         std::vector<ProgramUnit> units;
@@ -59,7 +55,10 @@ class MessageParser {
     }
 
   private:
-    bool at_end() const { return pos_ >= text_.size(); }
+    bool at_end() const {
+        const std::string_view rest = text_.substr(std::min(pos_, text_.size()));
+        return rest.empty() || rest == "\n" || rest == "\r\n";
+    }
     void skip_blanks() {
         while (!at_end() && is_blank(text_[pos_])) {
             ++pos_;
