@@ -30,31 +30,7 @@ struct Image {
     fs::path dir;
     HexFileReader reader;
     std::string path;
-    std::vector<hx4x::HexRecord> records;  // per width, see adjust_for_sim
 };
-
-// The simulated counter takes a last block byte of 0x0A for the end of the message; such
-// blocks get one data byte changed so that the whole image can go through it.
-std::vector<hx4x::HexRecord> adjust_for_sim(std::vector<hx4x::HexRecord> records,
-                                            std::uint8_t width) {
-    hx4x::FirmwareBlock block(width);
-    std::uint32_t upper = 0;
-    for (std::size_t index = 0; index < records.size();) {
-        std::uint32_t upper_before = upper;
-        const std::size_t next = hx4x::fill_block(records, index, block, upper);
-        if (!block.empty() && block.bytes()[block.size() - 1] == 0x0A) {
-            std::size_t last = next - 1;
-            while (records[last].type != hx4x::record_data) {
-                --last;
-            }
-            ++records[last].data[0];
-            upper = upper_before;
-            continue;  // build the same block again
-        }
-        index = next;
-    }
-    return records;
-}
 
 Image& image() {
     static Image* loaded = [] {
@@ -75,12 +51,6 @@ Image& image() {
     return *loaded;
 }
 
-const std::vector<hx4x::HexRecord>& sim_records(std::uint8_t width) {
-    static const std::vector<hx4x::HexRecord> narrow = adjust_for_sim(image().reader.records(), 1);
-    static const std::vector<hx4x::HexRecord> wide = adjust_for_sim(image().reader.records(), 2);
-    return width == 1 ? narrow : wide;
-}
-
 std::size_t block_count(std::uint8_t width) {
     const auto& records = image().reader.records();
     hx4x::FirmwareBlock block(width);
@@ -88,7 +58,7 @@ std::size_t block_count(std::uint8_t width) {
     std::size_t blocks = 0;
     for (std::size_t index = 0; index < records.size();) {
         index = hx4x::fill_block(records, index, block, upper);
-        blocks += block.empty() ? 0 : 1;
+        blocks += block.empty() ? 0u : 1u;
     }
     return blocks;
 }
@@ -98,7 +68,7 @@ void transfer(benchmark::State& state) {
     const auto version = state.range(0);
     const bool dumps = state.range(1) != 0;
     Image& loaded = image();
-    const auto& records = sim_records(version < 107 ? 1 : 2);
+    const auto& records = loaded.reader.records();
     hx4x::FakeClock clock;
     hx4x::ScopedClock scoped(clock);
 
