@@ -12,6 +12,7 @@ bool FilePath::assign(const std::string& text) {
     if (slash != std::string::npos) {
         directory = text.substr(0, slash);
         separator = text[slash];
+        separator_found = true;
         rest = text.substr(slash + 1);
     }
     if (!rest.empty()) {
@@ -35,6 +36,7 @@ void FilePath::clear() {
     name.clear();
     extension.clear();
     separator = '\\';
+    separator_found = false;
 }
 
 std::string FilePath::name_with_extension() const {
@@ -42,7 +44,7 @@ std::string FilePath::name_with_extension() const {
 }
 
 std::string FilePath::full_path() const {
-    if (directory.empty()) {
+    if (directory.empty() && !separator_found) {
         return name_with_extension();
     }
     return directory + separator + name_with_extension();

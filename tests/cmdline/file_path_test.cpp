@@ -55,6 +55,19 @@ TEST(FilePath, FullPathJoinsWithTheSeparatorItWasSplitAt) {
     EXPECT_EQ(bare.full_path(), "fw.sending");
 }
 
+TEST(FilePath, AFileInTheRootKeepsItsRoot) {
+    FilePath posix;
+    ASSERT_TRUE(posix.assign("/fw.hex"));
+    EXPECT_EQ(posix.directory, "");
+    posix.extension = "sending";
+    EXPECT_EQ(posix.full_path(), "/fw.sending");
+
+    FilePath windows;
+    ASSERT_TRUE(windows.assign("\\fw.hex"));
+    windows.extension = "firmware";
+    EXPECT_EQ(windows.full_path(), "\\fw.firmware");
+}
+
 TEST(FilePath, FailedAssignEmptiesAnEarlierPath) {
     FilePath path;
     ASSERT_TRUE(path.assign("a\\b.c"));

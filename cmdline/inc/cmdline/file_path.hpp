@@ -15,7 +15,7 @@ class FilePath {
     // name, plus "." and the extension when there is one.
     std::string name_with_extension() const;
     // directory, the separator it was split at, and name_with_extension; the name alone
-    // without a directory.
+    // when the text had no separator. A file in the root ("/fw.hex") keeps its root.
     std::string full_path() const;
 
     std::string directory;
@@ -24,6 +24,7 @@ class FilePath {
     // The separator found by assign, so that a path joins as it was written (a backslash
     // on Windows, a slash on POSIX); a backslash when none was found.
     char separator = '\\';
+    bool separator_found = false;
 };
 
 }  // namespace hx4x
