@@ -13,7 +13,7 @@
 #include "console/console_texts.hpp"
 #include "console/console_view.hpp"
 #include "console/exit_status.hpp"
-#include "console/firmware_check.hpp"
+#include "firmware/firmware_check.hpp"
 #include "ui/controller_texts.hpp"
 #include "ui/update_controller.hpp"
 

@@ -3,7 +3,7 @@
 #include <map>
 
 #include "console/console_texts.hpp"
-#include "console/firmware_check.hpp"
+#include "firmware/firmware_check.hpp"
 #include "console_run_fixture.hpp"
 #include "flat_json.hpp"
 #include "ui/controller_texts.hpp"

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -36,9 +37,9 @@ inline std::string small_firmware(const std::string& eol = "\n") {
 class TempFile {
   public:
     explicit TempFile(const std::string& contents, const std::string& name = "hx4x_fw_test.hex")
-        : path_(
-              (std::filesystem::temp_directory_path() / (std::to_string(counter()++) + "_" + name))
-                  .string()) {
+        : path_((std::filesystem::temp_directory_path() /
+                 (process_token() + "_" + std::to_string(counter()++) + "_" + name))
+                    .string()) {
         std::FILE* file = std::fopen(path_.c_str(), "wb");
         if (file != nullptr) {
             std::fwrite(contents.data(), 1, contents.size(), file);
@@ -55,6 +56,14 @@ class TempFile {
     const std::string& path() const { return path_; }
 
   private:
+    // Test cases run as parallel processes: a counter alone would give them the same names.
+    static const std::string& process_token() {
+        static const std::string token = [] {
+            std::random_device random;
+            return std::to_string(random()) + std::to_string(random());
+        }();
+        return token;
+    }
     static int& counter() {
         static int value = 0;
         return value;

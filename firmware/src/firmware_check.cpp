@@ -1,4 +1,4 @@
-#include "console/firmware_check.hpp"
+#include "firmware/firmware_check.hpp"
 
 #include <cstdint>
 
