@@ -169,6 +169,33 @@ TEST_F(EmulatedControllerTest, DropWhileIdleStartsOnPageTwoOnly) {
     EXPECT_EQ(view.messages.back().kind, MessageKind::information);
 }
 
+TEST_F(EmulatedControllerTest, AutoStartOnEachPage) {
+    for (const int page : {page_readme, page_instruments, page_update}) {
+        view.page = page;
+        view.statuses.clear();
+        view.messages.clear();
+        controller.auto_start();
+        EXPECT_EQ(view.list.size(), 1u) << "page " << page << ": the list is refreshed";
+        if (page == page_update) {
+            EXPECT_EQ(view.statuses.size(), 4u);
+            EXPECT_EQ(view.messages.back().kind, MessageKind::information);
+        } else {
+            EXPECT_TRUE(view.statuses.empty()) << "page " << page;
+            EXPECT_EQ(view.page, page) << "instruments were found: the page stays";
+        }
+    }
+}
+
+TEST_F(EmulatedControllerTest, AutoRefreshActsOnlyOnTheInstrumentsPage) {
+    view.page = page_readme;
+    controller.auto_refresh();
+    EXPECT_TRUE(view.list.empty());
+    view.page = page_instruments;
+    controller.auto_refresh();
+    EXPECT_EQ(view.list.size(), 1u);
+    EXPECT_EQ(view.calls, std::vector<std::string>{"buttons found"});
+}
+
 TEST_F(EmulatedControllerTest, CloseWhenIdleSavesAndCloses) {
     controller.request_close();
     EXPECT_EQ(view.calls, (std::vector<std::string>{"save_settings", "close_window"}));
