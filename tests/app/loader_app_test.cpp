@@ -169,7 +169,13 @@ INSTANTIATE_TEST_SUITE_P(
                       OptionCase{"--start", default_mask, "-start", "", true},
                       OptionCase{"x=y", default_mask, "x", "", true},
                       OptionCase{"=y", default_mask, "y", "", true},
-                      OptionCase{"-", default_mask, "", "", true}));
+                      OptionCase{"-", default_mask, "", "", true},
+                      // An absolute POSIX path keeps the slash the parser took for a prefix;
+                      // a misspelled /switch stays a plain name.
+                      OptionCase{"/tmp/fw.hex", default_mask, "/tmp/fw.hex", "", true},
+                      OptionCase{"/strat", default_mask, "strat", "", true},
+                      OptionCase{"\"/tmp/fw files/v 1.hex\"", default_mask, "/tmp/fw files/v 1.hex",
+                                 "", true}));
 
 struct FailureCase {
     const char* arguments;

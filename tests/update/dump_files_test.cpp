@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -26,7 +27,10 @@ std::string file_bytes(const fs::path& path) {
 class DumpFiles : public ::testing::Test {
   protected:
     void SetUp() override {
-        dir = fs::temp_directory_path() / "hx4x_update_dumps";
+        // Each test case runs as a process of its own, side by side with the others.
+        std::string name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
+        std::replace(name.begin(), name.end(), '/', '_');
+        dir = fs::temp_directory_path() / ("hx4x_update_dumps_" + name);
         fs::remove_all(dir);
         fs::create_directories(dir);
         fs::copy_file(fs::path(HX4X_TEST_DATA_DIR) / "update" / "small.hex", dir / "small.hex");

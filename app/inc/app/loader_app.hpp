@@ -3,6 +3,7 @@
 #include <string>
 
 #include "app/options_receiver.hpp"
+#include "app/program_options.hpp"
 #include "cmdline/command_line_parser.hpp"
 
 namespace hx4x {
@@ -11,9 +12,8 @@ namespace hx4x {
 // table and turns one command line into the option results and the emulated version.
 class LoaderApp {
   public:
-    static constexpr char prefix_chars[] = "-\\/";
-    static constexpr char separator = '=';
-    static constexpr char default_mask[] = "(USB|GPIB)?*::INSTR";
+    static constexpr const char* prefix_chars = option_prefix_chars;
+    static constexpr char separator = option_separator;
 
     LoaderApp();
 

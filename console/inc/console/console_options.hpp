@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <string>
 
+#include "app/program_options.hpp"
 #include "cmdline/command_line_parser.hpp"
 
 namespace hx4x {
@@ -23,8 +24,8 @@ struct ConsoleOptions {
     std::uint32_t emulated_version = 0;  // 0: real instruments
 };
 
-inline constexpr char console_prefix_chars[] = "-\\/";
-inline constexpr char console_separator = '=';
+inline constexpr const char* console_prefix_chars = option_prefix_chars;
+inline constexpr char console_separator = option_separator;
 
 // Appends the console's argument definitions, in the order of its usage text. The options
 // it shares with the window program are described in the same words.
@@ -33,9 +34,5 @@ void define_console_options(CommandLineParser& parser);
 // The options of a successful parse: mask from bus and mask, counter trimmed, the firmware
 // file from hex_file or (winning) the bare file name, the switches, the emulated version.
 ConsoleOptions read_console_options(const CommandLineParser& parser);
-
-// A whole text of decimal digits from 100 to 1000 (no sign, no blanks, fitting 32 bits);
-// anything else gives 0, no emulation.
-std::uint32_t emulated_version_from_text(const std::string& text);
 
 }  // namespace hx4x
