@@ -6,7 +6,7 @@ cd "$(dirname "$0")/.."
 seconds=${1:-30}
 bash scripts/install-deps.sh
 cmake --preset fuzz >/dev/null
-cmake --build --preset fuzz
+cmake --build --preset fuzz --target fuzzers
 status=0
 for target in build/fuzz/fuzzers/fuzz_*; do
     [ -x "$target" ] || continue
