@@ -431,12 +431,12 @@ ViStatus VisaSimulator::find_next(ViFindList list, char* description) {
     return VI_SUCCESS;
 }
 
-ViStatus VisaSimulator::gpib_control_ren(ViSession vi, ViUInt16 mode) {
+ViStatus VisaSimulator::session_only_call(EntryPoint entry, ViSession vi,
+                                          const std::string& arguments) {
     const std::string target = target_name(vi);
-    const std::string arguments = "mode=" + std::to_string(mode);
     ViStatus status = VI_SUCCESS;
-    if (injected(EntryPoint::gpib_control_ren, &status)) {
-        log(EntryPoint::gpib_control_ren, target, arguments, status, true);
+    if (injected(entry, &status)) {
+        log(entry, target, arguments, status, true);
         return status;
     }
     const Session* s = session(vi);
@@ -445,8 +445,12 @@ ViStatus VisaSimulator::gpib_control_ren(ViSession vi, ViUInt16 mode) {
     } else if (!counters_[s->counter].on_bus) {
         status = VI_ERROR_CONN_LOST;
     }
-    log(EntryPoint::gpib_control_ren, target, arguments, status, false);
+    log(entry, target, arguments, status, false);
     return status;
+}
+
+ViStatus VisaSimulator::gpib_control_ren(ViSession vi, ViUInt16 mode) {
+    return session_only_call(EntryPoint::gpib_control_ren, vi, "mode=" + std::to_string(mode));
 }
 
 ViStatus VisaSimulator::get_attribute(ViObject vi, ViAttr attribute, void* value) {
@@ -731,21 +735,7 @@ ViStatus VisaSimulator::status_desc(ViObject vi, ViStatus status_to_describe, ch
 }
 
 ViStatus VisaSimulator::flush(ViSession vi, ViUInt16 mask) {
-    const std::string target = target_name(vi);
-    const std::string arguments = "mask=" + std::to_string(mask);
-    ViStatus status = VI_SUCCESS;
-    if (injected(EntryPoint::flush, &status)) {
-        log(EntryPoint::flush, target, arguments, status, true);
-        return status;
-    }
-    const Session* s = session(vi);
-    if (s == nullptr) {
-        status = VI_ERROR_INV_OBJECT;
-    } else if (!counters_[s->counter].on_bus) {
-        status = VI_ERROR_CONN_LOST;
-    }
-    log(EntryPoint::flush, target, arguments, status, false);
-    return status;
+    return session_only_call(EntryPoint::flush, vi, "mask=" + std::to_string(mask));
 }
 
 }  // namespace hx4x::visa_sim

@@ -54,6 +54,10 @@ class VisaSimulator {
     const CounterModel* counter(const std::string& name) const;
 
   private:
+    // The calls that only look at their session: an injected status, an unknown session or a
+    // counter that left the bus.
+    ViStatus session_only_call(EntryPoint entry, ViSession vi, const std::string& arguments);
+
     struct ResourceManager {};
     struct Session {
         std::size_t counter = 0;
