@@ -5,19 +5,6 @@
 
 namespace hx4x {
 
-namespace {
-
-std::string upper_case(std::string text) {
-    for (char& c : text) {
-        if (c >= 'a' && c <= 'z') {
-            c = static_cast<char>(c - 'a' + 'A');
-        }
-    }
-    return text;
-}
-
-}  // namespace
-
 void define_target_options(CommandLineParser& parser) {
     CommandLineArgument& bus =
         parser.define_argument("bus", "type of the bus used to connect device", true, false, false);
@@ -43,10 +30,12 @@ void define_switch(CommandLineParser& parser, const char* name, const char* desc
 std::string mask_option(const CommandLineParser& parser) {
     std::string mask = default_mask;
     if (parser.is_given("bus")) {
-        // The parser matched the value trimmed, so it is compared trimmed here too.
-        const std::string bus = upper_case(trim(parser.argument_value("bus", 0)));
-        if (bus == "USB" || bus == "GPIB") {
-            mask = bus + "?*::INSTR";
+        // The value is matched by the parser's own rule, the one that admitted it.
+        const std::string bus = parser.argument_value("bus", 0);
+        for (const char* narrow : {"USB", "GPIB"}) {
+            if (names_match({narrow}, false, bus)) {
+                mask = std::string(narrow) + "?*::INSTR";
+            }
         }
     }
     if (parser.is_given("mask")) {
