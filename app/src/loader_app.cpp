@@ -4,6 +4,7 @@
 #include "app/emulated_version.hpp"
 #include "app/program_options.hpp"
 #include "cmdline/file_path.hpp"
+#include "platform/command_line_rules.hpp"
 
 namespace hx4x {
 
@@ -25,6 +26,7 @@ bool LoaderApp::process_command_line(OptionsReceiver& receiver, const std::strin
     // A parser parses once; each call starts from a fresh one.
     parser_ = CommandLineParser(prefix_chars, separator);
     define_options();
+    parser_.set_posix_prefix_rules(platform::posix_command_line());
     parser_.set_command_line(command_line);
     if (!parser_.parse()) {
         OperatorMessage(MessageKind::error, parser_.error_text() + "\n\n" + parser_.usage_text())

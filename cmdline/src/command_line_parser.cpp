@@ -179,13 +179,29 @@ bool CommandLineParser::match(const std::string& token) {
     return true;
 }
 
+std::string CommandLineParser::without_prefix(const std::string& token) const {
+    if (token.empty() || prefix_chars_.find(token.front()) == std::string::npos) {
+        return token;
+    }
+    if (!posix_prefix_rules_) {
+        return token.substr(1);
+    }
+    if (token.front() == '-' && token.size() > 1 && token[1] == '-') {
+        return token.substr(2);
+    }
+    if (token.front() == '/') {
+        const std::string rest = token.substr(1);
+        const CommandLineArgument* argument = find(rest.substr(0, rest.find(separator_)));
+        const bool names_an_option =
+            argument != nullptr && !names_match(argument->names, true, unnamed_parameter);
+        return names_an_option ? rest : token;
+    }
+    return token.substr(1);
+}
+
 bool CommandLineParser::parse() {
     for (const std::string& token : tokens_) {
-        std::string text = token;
-        if (!text.empty() && prefix_chars_.find(text.front()) != std::string::npos) {
-            text.erase(0, 1);
-        }
-        if (!match(text)) {
+        if (!match(without_prefix(token))) {
             return false;
         }
     }

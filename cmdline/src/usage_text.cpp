@@ -25,11 +25,15 @@ std::string names_text(const std::vector<std::string>& names) {
 
 }  // namespace
 
+std::string parse_error_text(const std::string& message) {
+    return "Command line parsing error:\n\t" + message;
+}
+
 std::string CommandLineParser::error_text() const {
     if (error_message_.empty()) {
         return {};
     }
-    return "Command line parsing error:\n\t" + error_message_;
+    return parse_error_text(error_message_);
 }
 
 std::string CommandLineParser::argument_usage(std::size_t index) const {

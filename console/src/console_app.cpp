@@ -6,14 +6,16 @@
 #include "app/emulated_version.hpp"
 #include "cmdline/argv_command_line.hpp"
 #include "cmdline/command_line_parser.hpp"
-#include "cmdline/file_path.hpp"
 #include "console/console_options.hpp"
 #include "console/console_presenter.hpp"
 #include "console/console_result.hpp"
 #include "console/console_texts.hpp"
 #include "console/console_view.hpp"
 #include "console/exit_status.hpp"
+#include "firmware/file_helpers.hpp"
 #include "firmware/firmware_check.hpp"
+#include "instrument/discovery.hpp"
+#include "platform/command_line_rules.hpp"
 #include "ui/controller_texts.hpp"
 #include "ui/update_controller.hpp"
 
@@ -21,16 +23,16 @@ namespace hx4x {
 
 namespace {
 
-void write_text(std::FILE* stream, const std::string& text) {
-    std::fwrite(text.data(), 1, text.size(), stream);
-    std::fflush(stream);
-}
-
-void start_log(const CommandLineParser& parser) {
-    FilePath log_file;
-    log_file.assign(parser.program_path().full_path());
-    log_file.extension = "log";
-    Logger::instance().set_log_file(log_file.full_path(), true);
+void start_log(const std::string& log_file) {
+    Logger& logger = Logger::instance();
+    logger.set_stamped(true);
+    if (log_file.empty()) {
+        // Standard output may carry JSON lines: a fault report must not land there.
+        logger.use_standard_error();
+    } else {
+        // Appended, never truncated: other stations may be writing to it right now.
+        logger.set_log_file(log_file, false);
+    }
 }
 
 Confirmation confirmation_for(const ConsoleOptions& options, const ConsoleEnvironment& env) {
@@ -58,20 +60,74 @@ std::string instrument_lines(const std::vector<std::string>& instruments) {
     return lines;
 }
 
-bool is_listed(const std::vector<std::string>& instruments, const std::string& address) {
-    for (const std::string& listed : instruments) {
-        if (listed == address) {
-            return true;
-        }
-    }
-    return false;
+char upper(char c) {
+    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
 }
 
-ExitStatus list_instruments(UpdateController& controller, ConsoleView& view,
-                            ConsoleOutput& output) {
+// VISA resource names are not case-sensitive: "usb0::..." names "USB0::...".
+bool same_address(const std::string& a, const std::string& b) {
+    if (a.size() != b.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (upper(a[i]) != upper(b[i])) {
+            return false;
+        }
+    }
+    return true;
+}
+
+std::size_t listed_index(const std::vector<std::string>& instruments, const std::string& address) {
+    for (std::size_t i = 0; i < instruments.size(); ++i) {
+        if (same_address(instruments[i], address)) {
+            return i;
+        }
+    }
+    return instruments.size();
+}
+
+// The firmware file checked by the same load as the check command, before anything goes
+// to any counter: a file that would be refused later must not cost a prepared counter.
+bool firmware_file_usable(const std::string& file, ConsoleView& view) {
+    namespace text = controller_text;
+    if (file.empty()) {
+        view.show_message(MessageKind::error, text::no_firmware_file);
+        return false;
+    }
+    if (!file_exists(file)) {
+        view.show_message(MessageKind::error, text::firmware_file_missing + file);
+        return false;
+    }
+    std::string verdict;
+    std::string reason;
+    if (!check_firmware_file(file, verdict, &reason)) {
+        view.show_message(MessageKind::error, text::parsing_error(file, reason));
+        return false;
+    }
+    return true;
+}
+
+ExitStatus search_instruments(UpdateController& controller, ConsoleView& view,
+                              const ConsoleOptions& options) {
     view.set_page(page_instruments);
-    if (!controller.refresh_instruments()) {
-        return exit_status_for(view.record());
+    // An expression the library refuses is a mistake on the command line, not an empty bus:
+    // the controller's verdict waits until that is known.
+    view.hold_messages(true);
+    const bool found = controller.refresh_instruments();
+    if (!found && last_search_refused_expression()) {
+        view.release_messages(true);
+        view.show_message(MessageKind::error, console_text::mask_refused + options.mask);
+        return ExitStatus::command_line;
+    }
+    view.release_messages(false);
+    return found ? ExitStatus::success : ExitStatus::no_instrument;
+}
+
+ExitStatus list_instruments(UpdateController& controller, ConsoleView& view, ConsoleOutput& output,
+                            const ConsoleOptions& options) {
+    const ExitStatus searched = search_instruments(controller, view, options);
+    if (searched != ExitStatus::success) {
+        return searched;
     }
     for (const std::string& address : view.instruments()) {
         if (output.json()) {
@@ -83,32 +139,102 @@ ExitStatus list_instruments(UpdateController& controller, ConsoleView& view,
     return ExitStatus::success;
 }
 
-// The search, the choice of the one counter to update, then the Start button's work.
-void update_counter(UpdateController& controller, ConsoleView& view,
-                    const ConsoleOptions& options) {
-    view.set_page(page_instruments);
-    if (!controller.refresh_instruments()) {
-        return;
-    }
+// Which counter to update: the one named (in any letter case), else the only one found.
+ExitStatus choose_counter(UpdateController& controller, ConsoleView& view,
+                          const ConsoleOptions& options) {
     const std::vector<std::string>& found = view.instruments();
-    if (!options.counter.empty() && !is_listed(found, options.counter)) {
-        view.show_message(MessageKind::error,
-                          console_text::counter_not_listed_head + options.counter +
-                              console_text::instruments_found + instrument_lines(found));
-        return;
+    if (!options.counter.empty()) {
+        const std::size_t index = listed_index(found, options.counter);
+        if (index == found.size()) {
+            view.show_message(MessageKind::error,
+                              console_text::counter_not_listed_head + options.counter +
+                                  console_text::instruments_found + instrument_lines(found));
+            return ExitStatus::counter;
+        }
+        view.list_select(index);
+        controller.instrument_selected();
+        return ExitStatus::success;
     }
     // A script must never update whichever counter happens to come first.
-    if (options.counter.empty() && found.size() > 1) {
+    if (found.size() > 1) {
         view.show_message(MessageKind::error,
                           console_text::several_counters_head + instrument_lines(found));
-        return;
+        return ExitStatus::counter;
+    }
+    return ExitStatus::success;
+}
+
+void warn_about_dumps(const DumpReport& dumps, ConsoleView& view) {
+    struct Dump {
+        const DumpOutcome& outcome;
+        const char* not_opened;
+        const char* incomplete;
+    };
+    for (const Dump& dump : {Dump{dumps.sending, console_text::sending_dump_not_opened,
+                                  console_text::sending_dump_incomplete},
+                             Dump{dumps.firmware, console_text::firmware_dump_not_opened,
+                                  console_text::firmware_dump_incomplete}}) {
+        if (!dump.outcome.requested) {
+            continue;
+        }
+        if (!dump.outcome.opened) {
+            view.show_message(MessageKind::warning, dump.not_opened + dump.outcome.path);
+        } else if (!dump.outcome.complete) {
+            view.show_message(MessageKind::warning, dump.incomplete + dump.outcome.path);
+        }
+    }
+}
+
+// The file check, the search, the choice of the one counter, then the Start button's work.
+// result gets the last text the update itself showed, before the console's own notes.
+ExitStatus update_counter(UpdateController& controller, ConsoleView& view,
+                          const ConsoleOptions& options, std::string& result) {
+    if (!firmware_file_usable(options.firmware_file, view)) {
+        return ExitStatus::firmware_file;
+    }
+    const ExitStatus searched = search_instruments(controller, view, options);
+    if (searched != ExitStatus::success) {
+        return searched;
+    }
+    const ExitStatus chosen = choose_counter(controller, view, options);
+    if (chosen != ExitStatus::success) {
+        return chosen;
     }
     if (view.interrupt_pending()) {
         view.show_message(MessageKind::warning, console_text::interrupted_before_update);
-        return;
+        return ExitStatus::cancelled;
     }
     view.set_page(page_update);
     controller.start_update();
+    result = view.last_message();
+    const UpdateOutcome& outcome = controller.outcome();
+    warn_about_dumps(outcome.dumps, view);
+    const ExitStatus status = exit_status_for(outcome);
+    if (status == ExitStatus::success && !outcome.burned) {
+        view.show_message(MessageKind::warning, console_text::burn_skipped);
+    }
+    return status;
+}
+
+// The emulated version, when given, must be one the emulation knows: anything else used to
+// mean real instruments, and an update of a counter nobody meant to touch.
+bool emulated_version_valid(const CommandLineParser& parser, std::string& report) {
+    if (!parser.is_given("emulate_counter") || emulated_version_option(parser) != 0) {
+        return true;
+    }
+    report = parse_error_text(console_text::emulate_value_head +
+                              parser.argument_value("emulate_counter", 0) +
+                              console_text::emulate_value_tail);
+    return false;
+}
+
+// A failed write never stops the work; it is owned up to once everything is done.
+int finish(ConsoleOutput& output, ExitStatus status) {
+    if (!output.write_failed()) {
+        return exit_code(status);
+    }
+    output.message_line(console_text::error_prefix, console_text::output_failed);
+    return exit_code(ExitStatus::output);
 }
 
 }  // namespace
@@ -116,42 +242,56 @@ void update_counter(UpdateController& controller, ConsoleView& view,
 int run_console(int argc, const char* const* argv, const ConsoleEnvironment& env) {
     CommandLineParser parser(console_prefix_chars, console_separator);
     define_console_options(parser);
+    parser.set_posix_prefix_rules(platform::posix_command_line());
     parser.set_command_line(command_line_from_argv(argc, argv));
-    if (!parser.parse()) {
-        write_text(env.streams.err, parser.error_text() + "\n\n" + parser.usage_text());
+    std::string report;
+    if (!parser.parse() || !emulated_version_valid(parser, report)) {
+        ConsoleOutput output(env.streams, false);
+        if (report.empty()) {
+            report = parser.error_text();
+        }
+        output.message_line("", report + "\n\n" + parser.usage_text());
         return exit_code(ExitStatus::command_line);
     }
     const ConsoleOptions options = read_console_options(parser);
+    ConsoleOutput output(env.streams, options.json);
     if (options.help) {
-        write_text(env.streams.out, parser.usage_text() + "\n" + exit_status_table_text());
-        return exit_code(ExitStatus::success);
+        std::string help = parser.usage_text() + "\n" + exit_status_table_text();
+        help.pop_back();  // the line end result_line writes
+        output.result_line(help);
+        return finish(output, ExitStatus::success);
     }
     set_emulated_version(options.emulated_version);
-    start_log(parser);
+    start_log(env.log_file);
 
-    ConsoleOutput output(env.streams, options.json);
     ProgressRenderer progress(output, progress_mode_for(options, env));
-    ConsoleView view(progress, env.interrupts);
-    UpdateController controller(view);
-    view.attach(controller);
-
     // The operator's answer is waited for in slices, so Ctrl-C at the prompt answers No.
+    ConsoleView* view_for_prompt = nullptr;
     ConsolePresenter presenter(
-        output, confirmation_for(options, env), [&view, &env](std::string& line) {
-            return read_terminal_line(env.input_descriptor, line,
-                                      [&view] { return view.interrupt_pending(); });
+        output, confirmation_for(options, env), [&view_for_prompt, &env](std::string& line) {
+            return read_terminal_line(env.input_descriptor, line, [&view_for_prompt] {
+                return view_for_prompt != nullptr && view_for_prompt->interrupt_pending();
+            });
         });
     MessagePresenter* previous = set_message_presenter(&presenter);
     ScopeGuard restore_presenter([previous] { set_message_presenter(previous); });
+    ConsoleView view(progress, presenter, env.interrupts);
+    view_for_prompt = &view;
+    UpdateController controller(view);
+    view.attach(controller);
 
     if (options.check) {
         if (options.firmware_file.empty()) {
             output.message_line(console_text::error_prefix, controller_text::no_firmware_file);
-            return exit_code(ExitStatus::firmware_file);
+            return finish(output, ExitStatus::firmware_file);
         }
-        return exit_code(check_firmware_file(options.firmware_file, env.streams.out)
-                             ? ExitStatus::success
-                             : ExitStatus::firmware_file);
+        std::string verdict;
+        const bool accepted = check_firmware_file(options.firmware_file, verdict);
+        if (!verdict.empty() && verdict.back() == '\n') {
+            verdict.pop_back();
+        }
+        output.result_line(verdict);
+        return finish(output, accepted ? ExitStatus::success : ExitStatus::firmware_file);
     }
 
     controller.set_mask(options.mask);
@@ -163,14 +303,21 @@ int run_console(int argc, const char* const* argv, const ConsoleEnvironment& env
     view.set_file_box(options.firmware_file);
 
     if (options.list) {
-        return exit_code(list_instruments(controller, view, output));
+        return finish(output, list_instruments(controller, view, output, options));
     }
-    update_counter(controller, view, options);
-    const ExitStatus status = exit_status_for(view.record());
+    std::string result;
+    const ExitStatus status = update_counter(controller, view, options, result);
     if (output.json()) {
-        output.json_line(result_object(controller, view, options.firmware_file, status));
+        UpdateOutcome shown = controller.outcome();
+        if (shown.file.empty()) {
+            shown.file = options.firmware_file;
+        }
+        if (result.empty()) {
+            result = view.last_message();
+        }
+        output.json_line(result_object(shown, options.counter, result, status));
     }
-    return exit_code(status);
+    return finish(output, status);
 }
 
 }  // namespace hx4x

@@ -1,56 +1,87 @@
 #include "console/console_output.hpp"
 
+#include "console/visible_text.hpp"
+
 namespace hx4x {
 
+bool ConsoleOutput::usable(std::FILE* stream) const {
+    if (stream == nullptr) {
+        return false;
+    }
+    if (!hung_up()) {
+        return true;
+    }
+    const bool terminal = stream == streams_.prompt ||
+                          (stream == streams_.err && streams_.err_is_terminal) ||
+                          (stream == streams_.out && streams_.out_is_terminal);
+    return !terminal;
+}
+
 void ConsoleOutput::write(std::FILE* stream, std::string_view text) {
+    if (!usable(stream)) {
+        return;
+    }
     // Texts may come from files and devices: written as data, never as a format.
-    std::fwrite(text.data(), 1, text.size(), stream);
+    if (std::fwrite(text.data(), 1, text.size(), stream) != text.size()) {
+        write_failed_ = true;
+    }
+}
+
+void ConsoleOutput::flush(std::FILE* stream) {
+    if (usable(stream) && std::fflush(stream) != 0) {
+        write_failed_ = true;
+    }
 }
 
 void ConsoleOutput::result_line(std::string_view text) {
     end_progress();
-    write(streams_.out, text);
+    write(streams_.out, visible_text(text));
     write(streams_.out, "\n");
-    std::fflush(streams_.out);
+    flush(streams_.out);
 }
 
 void ConsoleOutput::message_line(std::string_view prefix, std::string_view text) {
     end_progress();
     // Both streams may end on one terminal: what went to standard output goes first.
-    std::fflush(streams_.out);
-    write(streams_.err, prefix);
-    write(streams_.err, text);
-    write(streams_.err, "\n");
-    std::fflush(streams_.err);
+    flush(streams_.out);
+    write(streams_.err, std::string(prefix) + visible_text(text) + "\n");
+    flush(streams_.err);
+}
+
+void ConsoleOutput::question(std::string_view text) {
+    end_progress();
+    flush(streams_.out);
+    write(prompt_stream(), visible_text(text) + "\n");
+    flush(prompt_stream());
 }
 
 void ConsoleOutput::prompt(std::string_view text) {
     end_progress();
-    std::fflush(streams_.out);
-    write(streams_.err, text);
-    std::fflush(streams_.err);
+    flush(streams_.out);
+    write(prompt_stream(), visible_text(text));
+    flush(prompt_stream());
 }
 
 void ConsoleOutput::json_line(const JsonObject& object) {
-    write(streams_.out, object.text());
-    write(streams_.out, "\n");
-    std::fflush(streams_.out);
+    write(streams_.out, object.text() + "\n");
+    flush(streams_.out);
 }
 
 void ConsoleOutput::draw_progress(std::string_view line) {
+    if (!usable(streams_.err)) {
+        return;
+    }
     // Back to the start of the line, the new text, then erase what is left of the old one.
-    write(streams_.err, "\r");
-    write(streams_.err, line);
-    write(streams_.err, "\x1b[K");
-    std::fflush(streams_.err);
+    write(streams_.err, "\r" + visible_text(line) + "\x1b[K");
+    flush(streams_.err);
     progress_shown_ = true;
 }
 
 void ConsoleOutput::end_progress() {
     if (progress_shown_) {
-        write(streams_.err, "\n");
-        std::fflush(streams_.err);
         progress_shown_ = false;
+        write(streams_.err, "\n");
+        flush(streams_.err);
     }
 }
 

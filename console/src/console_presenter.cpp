@@ -1,22 +1,14 @@
 #include "console/console_presenter.hpp"
 
-#include <string_view>
-
 #include "cmdline/trim.hpp"
 #include "console/console_texts.hpp"
 #include "platform/message_box.hpp"
-#include "ui/controller_texts.hpp"
 
 namespace hx4x {
 
 namespace {
 
 namespace text = console_text;
-
-bool is_success_text(const std::string& message) {
-    const std::string_view head = controller_text::success_head;
-    return message.compare(0, head.size(), head) == 0;
-}
 
 std::string lower_case(std::string value) {
     for (char& c : value) {
@@ -58,44 +50,51 @@ const char* message_kind_name(MessageKind kind) {
 
 int ConsolePresenter::present(const MessageBoxRequest& request) {
     if (request.yes_no) {
-        const bool yes = ask(request.text);
-        if (output_.json()) {
-            output_.json_line(JsonObject()
-                                  .add("event", "question")
-                                  .add("text", request.text)
-                                  .add("answer", yes ? "yes" : "no"));
-        }
-        return yes ? platform::IDYES : platform::IDNO;
+        return ask(request.text) ? platform::IDYES : platform::IDNO;
     }
-    if (output_.json()) {
-        output_.json_line(JsonObject()
-                              .add("event", "message")
-                              .add("kind", message_kind_name(request.kind))
-                              .add("text", request.text));
-    }
-    // Standard output stays for JSON lines alone when they are asked for.
-    if (request.kind == MessageKind::information && is_success_text(request.text) &&
-        !output_.json()) {
-        output_.result_line(request.text);
-    } else {
-        output_.message_line(message_prefix(request.kind), request.text);
-    }
+    show(request.kind, request.text, false);
     return platform::IDOK;
 }
 
+void ConsolePresenter::show(MessageKind kind, const std::string& text, bool is_result) {
+    if (output_.json()) {
+        output_.json_line(JsonObject()
+                              .add("event", "message")
+                              .add("kind", message_kind_name(kind))
+                              .add("text", text));
+    }
+    // Standard output stays for JSON lines alone when they are asked for.
+    if (is_result && !output_.json()) {
+        output_.result_line(text);
+    } else {
+        output_.message_line(message_prefix(kind), text);
+    }
+}
+
 bool ConsolePresenter::ask(const std::string& question) {
-    output_.message_line("", question);
+    bool yes = false;
     switch (confirmation_) {
         case Confirmation::by_option:
+            output_.message_line("", question);
             output_.message_line(text::info_prefix, text::confirmed_by_option);
-            return true;
+            yes = true;
+            break;
         case Confirmation::impossible:
+            output_.message_line("", question);
             output_.message_line(text::error_prefix, text::confirmation_needs_yes);
-            return false;
+            break;
         case Confirmation::on_terminal:
+            output_.question(question);
+            yes = ask_on_terminal();
             break;
     }
-    return ask_on_terminal();
+    if (output_.json()) {
+        output_.json_line(JsonObject()
+                              .add("event", "question")
+                              .add("text", question)
+                              .add("answer", yes ? "yes" : "no"));
+    }
+    return yes;
 }
 
 bool ConsolePresenter::ask_on_terminal() {

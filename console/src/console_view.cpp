@@ -1,10 +1,7 @@
 #include "console/console_view.hpp"
 
-#include <fstream>
-
 #include "AuxLib/operator_message.hpp"
 #include "console/console_texts.hpp"
-#include "platform/message_box.hpp"
 #include "ui/controller_texts.hpp"
 
 namespace hx4x {
@@ -15,61 +12,19 @@ struct InterruptEvent : ViewEvent {
     bool is_cancel_key() const override { return true; }
 };
 
-int hex_digit(char c) {
-    if (c >= '0' && c <= '9') {
-        return c - '0';
-    }
-    if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
-    }
-    if (c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
-    }
-    return -1;
-}
-
-int hex_byte(const std::string& line, std::size_t at) {
-    const int high = hex_digit(line[at]);
-    const int low = hex_digit(line[at + 1]);
-    return high < 0 || low < 0 ? -1 : high * 16 + low;
-}
-
 }  // namespace
 
-std::vector<std::uint64_t> record_byte_counts(const std::string& path, std::size_t max_records) {
-    std::vector<std::uint64_t> counts{0};
-    std::ifstream file(path, std::ios::binary);
-    std::string line;
-    std::uint64_t total = 0;
-    while (counts.size() <= max_records && std::getline(file, line)) {
-        // ":LLAAAATT": length and type; anything shorter is not a record.
-        if (line.size() < 9 || line[0] != ':') {
-            continue;
-        }
-        const int length = hex_byte(line, 1);
-        const int type = hex_byte(line, 7);
-        if (length < 0 || type < 0) {
-            continue;
-        }
-        if (type == 0) {
-            total += static_cast<std::uint64_t>(length);
-        }
-        counts.push_back(total);
-    }
-    return counts;
-}
-
-ConsoleView::ConsoleView(ProgressRenderer& progress, InterruptCount interrupts)
-    : progress_(progress), interrupts_(std::move(interrupts)) {
+ConsoleView::ConsoleView(ProgressRenderer& progress, ConsolePresenter& presenter,
+                         InterruptCount interrupts)
+    : progress_(progress), presenter_(presenter), interrupts_(std::move(interrupts)) {
     interrupts_seen_ = interrupts_();
 }
 
 void ConsoleView::set_status(const std::string& text) {
-    record_.captions.push_back(text);
     const bool sending = text == controller_text::sending_caption;
     progress_.begin_step(text, burning_, sending);
     if (sending && progress_.mode() == ProgressMode::terminal && controller_ != nullptr) {
-        progress_.set_record_bytes(record_byte_counts(controller_->firmware_file()));
+        progress_.set_record_bytes(controller_->outcome().bytes_after_records);
     }
 }
 
@@ -89,7 +44,6 @@ std::unique_ptr<ViewEvent> ConsoleView::take_event() {
     }
     // Several interrupts since the last look are one cancel: the run stops at this point.
     interrupts_seen_ = count;
-    record_.cancel_delivered = true;
     return std::make_unique<InterruptEvent>();
 }
 
@@ -103,21 +57,40 @@ void ConsoleView::drain_paint_events() {
         return;
     }
     interrupts_seen_ = interrupts_();
-    OperatorMessage(MessageKind::warning, console_text::burn_interrupt_refused).show();
+    presenter_.show(MessageKind::warning, console_text::burn_interrupt_refused, false);
 }
 
 void ConsoleView::show_message(MessageKind kind, const std::string& text) {
-    record_.messages.push_back({kind, text});
-    OperatorMessage(kind, text).show();
+    last_message_ = text;
+    if (holding_) {
+        held_.emplace_back(kind, text);
+        return;
+    }
+    // The controller records success before it reports it: that report is the result.
+    const bool is_result = kind == MessageKind::information && controller_ != nullptr &&
+                           controller_->outcome().succeeded();
+    presenter_.show(kind, text, is_result);
+}
+
+void ConsoleView::hold_messages(bool hold) {
+    holding_ = hold;
+}
+
+void ConsoleView::release_messages(bool discard) {
+    holding_ = false;
+    std::vector<std::pair<MessageKind, std::string>> held;
+    held.swap(held_);
+    if (discard) {
+        return;
+    }
+    for (const auto& [kind, text] : held) {
+        presenter_.show(kind, text, false);
+    }
 }
 
 bool ConsoleView::ask_yes_no(const std::string& text) {
     questions_.push_back(text);
-    const bool yes = OperatorMessage(MessageKind::question, text).ask() == platform::IDYES;
-    if (!yes) {
-        record_.declined = true;
-    }
-    return yes;
+    return presenter_.ask(text);
 }
 
 void ConsoleView::leave_busy_state() {
@@ -138,9 +111,7 @@ bool ConsoleView::refresh_identification() {
     if (controller_ == nullptr) {
         return false;
     }
-    const bool open = controller_->rebuild_identification(rows_);
-    identifications_.push_back(rows_);
-    return open;
+    return controller_->rebuild_identification(rows_);
 }
 
 }  // namespace hx4x

@@ -13,28 +13,32 @@ bool keep_going(void*, std::uint32_t, std::uint32_t) {
     return true;
 }
 
-void write_line(std::FILE* out, const std::string& text) {
-    // The text comes from the file's contents: written as data, never as a format.
-    std::fwrite(text.data(), 1, text.size(), out);
-    std::fputc('\n', out);
-}
-
 }  // namespace
 
-bool check_firmware_file(const std::string& path, std::FILE* out) {
+bool check_firmware_file(const std::string& path, std::string& text, std::string* error) {
     HexFileReader reader;
     FirmwareVersion version;
-    std::string error;
-    if (!load_firmware(reader, path, &keep_going, nullptr, &version, &error)) {
-        write_line(out, error);
-        std::fflush(out);
+    std::string reason;
+    if (!load_firmware(reader, path, &keep_going, nullptr, &version, &reason)) {
+        text = reason + "\n";
+        if (error != nullptr) {
+            *error = reason;
+        }
         return false;
     }
-    write_line(out, "OK");
+    text = "OK\n";
     if (version.known) {
-        write_line(out, "version: " + version.text);
+        text += "version: " + version.text + "\n";
     }
-    return std::fflush(out) == 0;
+    return true;
+}
+
+bool check_firmware_file(const std::string& path, std::FILE* out) {
+    std::string text;
+    const bool accepted = check_firmware_file(path, text);
+    // The text comes from the file's contents: written as data, never as a format.
+    const bool written = std::fwrite(text.data(), 1, text.size(), out) == text.size();
+    return std::fflush(out) == 0 && written && accepted;
 }
 
 }  // namespace hx4x

@@ -3,13 +3,12 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
 #include <limits>
 #include <memory>
 #include <new>
-#include <system_error>
 
 #include "firmware/hex_text_parser.hpp"
+#include "platform/file_access.hpp"
 
 namespace hx4x {
 
@@ -27,11 +26,6 @@ void set_error(std::string* error, const char* text) {
     if (error != nullptr) {
         *error = text;
     }
-}
-
-bool is_directory(const std::string& path) {
-    std::error_code code;
-    return std::filesystem::is_directory(std::filesystem::path(path), code);
 }
 
 // The file size by seeking, or false when it cannot be taken.
@@ -211,11 +205,8 @@ bool load_bytes(std::string_view bytes, const AcceptedRecordTypes& accepted,
 bool HexFileReader::load(const std::string& path, std::vector<SignatureScanner>& scanners,
                          ProgressCallback callback, void* context, std::string* error) {
     std::vector<HexRecord> records = take_storage();
-    if (is_directory(path)) {
-        set_error(error, "Could not open file for reading");
-        return finish_load(false, records, path);
-    }
-    const InputFile stream(std::fopen(path.c_str(), "rb"));
+    // Only a regular file is read: a directory, a FIFO or a device is refused at once.
+    const InputFile stream(platform::open_regular_file_for_reading(path));
     if (!stream) {
         set_error(error, "Could not open file for reading");
         return finish_load(false, records, path);

@@ -13,6 +13,7 @@ namespace {
 
 std::vector<std::string> resources;
 std::vector<CounterIdentity> counters;
+bool expression_refused = false;
 
 // The longest mask the search takes, as for the names it returns.
 constexpr std::size_t max_mask_length = visa::VI_FIND_BUFLEN - 1;
@@ -32,8 +33,13 @@ const std::vector<CounterIdentity>& counter_list() {
     return counters;
 }
 
+bool last_search_refused_expression() {
+    return expression_refused;
+}
+
 bool find_resources(std::string_view mask) {
     resources.clear();
+    expression_refused = false;
     if (emulation_on()) {
         resources.emplace_back(emulated_resource_name);
         return true;
@@ -54,8 +60,10 @@ bool find_resources(std::string_view mask) {
     std::array<char, visa::VI_FIND_BUFLEN + 1> name{};
     visa::ViFindList list = 0;
     visa::ViUInt32 count = 0;
-    if (entry.viFindRsrc(library.default_rm(), expression.c_str(), &list, &count, name.data()) !=
-        visa::VI_SUCCESS) {
+    const visa::ViStatus status =
+        entry.viFindRsrc(library.default_rm(), expression.c_str(), &list, &count, name.data());
+    if (status != visa::VI_SUCCESS) {
+        expression_refused = status == visa::VI_ERROR_INV_EXPR;
         return false;
     }
     for (visa::ViUInt32 i = 0; i < count; ++i) {

@@ -136,14 +136,17 @@ INSTANTIATE_TEST_SUITE_P(
                       OptionCase{"hex_file=other.hex fw.hex", default_mask, "fw.hex", "", true},
                       OptionCase{"hex_file=other.hex start", default_mask, "other.hex", "", true},
                       OptionCase{"strat", default_mask, "strat", "", true},
-                      OptionCase{"--start", default_mask, "-start", "", true},
+                      // A doubled hyphen is a prefix as in every other POSIX tool.
+                      OptionCase{"--start", default_mask, "", "", true},
                       OptionCase{"x=y", default_mask, "x", "", true},
                       OptionCase{"=y", default_mask, "y", "", true},
                       OptionCase{"-", default_mask, "", "", true},
-                      // An absolute POSIX path keeps the slash the parser took for a prefix;
-                      // a misspelled /switch stays a plain name.
+                      // A slash is a prefix only before an option name; anything else after
+                      // it is an absolute path, a file in the root included.
                       OptionCase{"/tmp/fw.hex", default_mask, "/tmp/fw.hex", "", true},
-                      OptionCase{"/strat", default_mask, "strat", "", true},
+                      OptionCase{"/fw.hex", default_mask, "/fw.hex", "", true},
+                      OptionCase{"/strat", default_mask, "/strat", "", true},
+                      OptionCase{"/start", default_mask, "", "", true},
                       OptionCase{"\"/tmp/fw files/v 1.hex\"", default_mask, "/tmp/fw files/v 1.hex",
                                  "", true}));
 

@@ -12,6 +12,7 @@ CommandLineParser parsed(const std::vector<const char*>& args, bool* ok = nullpt
     argv.insert(argv.end(), args.begin(), args.end());
     CommandLineParser parser(console_prefix_chars, console_separator);
     define_console_options(parser);
+    parser.set_posix_prefix_rules(true);
     parser.set_command_line(command_line_from_argv(static_cast<int>(argv.size()), argv.data()));
     const bool result = parser.parse();
     if (ok != nullptr) {
@@ -100,11 +101,20 @@ TEST(ConsoleOptionsTest, FileCounterAndSwitches) {
     EXPECT_FALSE(options.yes || options.json || options.list || options.check);
 }
 
-TEST(ConsoleOptionsTest, ABareAbsolutePathKeepsItsSlash) {
+TEST(ConsoleOptionsTest, PosixPrefixes) {
+    // A slash before anything but an option name starts an absolute path.
     EXPECT_EQ(read_console_options(parsed({"/tmp/fw.hex"})).firmware_file, "/tmp/fw.hex");
-    // Other prefixes are still taken off, as the window program does.
-    EXPECT_EQ(read_console_options(parsed({"-fw.hex"})).firmware_file, "fw.hex");
+    EXPECT_EQ(read_console_options(parsed({"/fw.hex"})).firmware_file, "/fw.hex");
+    EXPECT_EQ(read_console_options(parsed({"/Yes.hex"})).firmware_file, "/Yes.hex");
+    EXPECT_EQ(read_console_options(parsed({"/hex_file=/lab/a.hex"})).firmware_file, "/lab/a.hex");
     EXPECT_TRUE(read_console_options(parsed({"/help"})).help);
+    // Other prefixes are still taken off, as the window program does, and a doubled hyphen
+    // is one prefix.
+    EXPECT_EQ(read_console_options(parsed({"-fw.hex"})).firmware_file, "fw.hex");
+    const ConsoleOptions doubled = read_console_options(parsed({"--yes", "--JSON", "--check"}));
+    EXPECT_TRUE(doubled.yes && doubled.json && doubled.check);
+    EXPECT_EQ(read_console_options(parsed({"--counter=GPIB0::1::INSTR"})).counter,
+              "GPIB0::1::INSTR");
 }
 
 TEST(ConsoleOptionsTest, ParseFailures) {

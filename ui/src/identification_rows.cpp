@@ -1,14 +1,17 @@
 #include "ui/identification_rows.hpp"
 
+#include "ui/controller_texts.hpp"
+
 namespace hx4x {
 
 std::vector<IdentificationRow> identification_rows(const CounterIdentity& identity) {
+    namespace text = controller_text;
     return {
-        {"VISA address:", identity.resource_name},
-        {"Manufacturer:", identity.manufacturer},
-        {"Model:", identity.model},
-        {"Serial number:", identity.serial_number},
-        {"Firmware version:", identity.firmware_version},
+        {text::address_label, identity.resource_name},
+        {text::manufacturer_label, identity.manufacturer},
+        {text::model_label, identity.model},
+        {text::serial_number_label, identity.serial_number},
+        {text::firmware_version_label, identity.firmware_version},
     };
 }
 

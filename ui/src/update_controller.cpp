@@ -67,6 +67,8 @@ void UpdateController::start_update() {
     }
     ScopeGuard disconnect([this] { protocol_.disconnect(); });
 
+    outcome_ = UpdateOutcome{};
+    enter_step(UpdateStep::open);
     if (!open_selected_counter()) {
         view_.show_page(page_instruments);
         if (view_.current_page() != page_instruments) {
@@ -74,9 +76,12 @@ void UpdateController::start_update() {
         }
         return;
     }
+    outcome_.before = protocol_.identity();
     view_.refresh_identification();
 
+    enter_step(UpdateStep::start_check);
     firmware_file_ = view_.file_box_text();
+    outcome_.file = firmware_file_;
     if (firmware_file_.empty()) {
         view_.show_message(MessageKind::error, text::no_firmware_file);
         return;
@@ -151,20 +156,43 @@ bool UpdateController::rebuild_identification(std::vector<IdentificationRow>& ro
 }
 
 bool UpdateController::confirm_update(const FirmwareVersion& version, const std::string& file) {
-    std::string question = "Selected counter:\n\n";
+    std::string question = text::confirmation_head;
     for (const IdentificationRow& row : view_.identification_rows()) {
         question += "\t" + row.label + "\t";
-        if (row.label == "Model:") {
+        if (row.label == text::model_label) {
             question += "\t";
         }
         question += row.value + "\n";
     }
-    question += "\nSelected firmware file:\n\n\tFile name:\t" + file + "\n";
+    question += text::confirmation_file + file + "\n";
     if (version.known) {
-        question += "\tFirmware version:\t" + version.text + "\n";
+        question += text::confirmation_version + version.text + "\n";
     }
-    question += "\n\nContinue with firmware update?";
+    question += text::confirmation_tail;
     return view_.ask_yes_no(question);
+}
+
+void UpdateController::enter_step(UpdateStep step) {
+    outcome_.step = step;
+    outcome_.end = StepEnd::failed;
+}
+
+void UpdateController::note_stopped() {
+    outcome_.end = update_running_ ? StepEnd::failed : StepEnd::cancelled;
+}
+
+std::vector<std::uint64_t> bytes_after_records(const std::vector<HexRecord>& records) {
+    std::vector<std::uint64_t> bytes;
+    bytes.reserve(records.size() + 1);
+    std::uint64_t total = 0;
+    bytes.push_back(total);
+    for (const HexRecord& record : records) {
+        if (record.type == 0) {
+            total += record.length;
+        }
+        bytes.push_back(total);
+    }
+    return bytes;
 }
 
 }  // namespace hx4x

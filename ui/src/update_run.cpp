@@ -10,6 +10,7 @@ namespace text = controller_text;
 bool UpdateController::run_update(const std::string& file) {
     view_.enter_busy_state();
     update_running_ = true;
+    outcome_.file = file;
 
     // The finishing actions, in this order on every way out: the running flag, the reset
     // of a counter left prepared, the busy state.
@@ -40,10 +41,13 @@ bool UpdateController::run_update(const std::string& file) {
     reset_armed = false;
     protocol_.reset();
 
+    enter_step(UpdateStep::reconnect);
     if (!open_selected_counter()) {
         view_.show_message(MessageKind::error, text::update_failed);
         return update_running_;
     }
+    outcome_.after = protocol_.identity();
+    outcome_.end = StepEnd::done;
     view_.refresh_identification();
     view_.drain_paint_events();
     view_.show_message(MessageKind::information, success_text());

@@ -15,8 +15,12 @@ bool UpdateController::cancellable_step(const char* caption, std::uint32_t range
     view_.drain_paint_events();
     if (operation()) {
         // A cancel after the operation's last report still stops the run, silently.
+        if (!update_running_) {
+            note_stopped();
+        }
         return update_running_;
     }
+    note_stopped();
     if (update_running_) {
         view_.show_message(MessageKind::error, error_text());
     } else {
@@ -26,25 +30,34 @@ bool UpdateController::cancellable_step(const char* caption, std::uint32_t range
 }
 
 bool UpdateController::prepare_step() {
+    enter_step(UpdateStep::prepare);
     return cancellable_step(
         text::preparing_caption, 1024, [this] { return protocol_.prepare(step_progress, this); },
         [] { return std::string(text::preparing_error); });
 }
 
 bool UpdateController::parse_step(const std::string& file, HexFileReader& reader) {
+    enter_step(UpdateStep::parse);
     FirmwareVersion version;
     std::string reader_error;
     const bool loaded = cancellable_step(
         text::parsing_caption, 1024,
         [&] { return load_firmware(reader, file, step_progress, this, &version, &reader_error); },
-        [&] { return "Error parsing file '" + file + "'\n" + reader_error; });
+        [&] { return text::parsing_error(file, reader_error); });
     if (!loaded) {
         return false;
     }
-    return confirm_update(version, file);
+    outcome_.file_version = version;
+    outcome_.bytes_after_records = bytes_after_records(reader.records());
+    if (!confirm_update(version, file)) {
+        outcome_.end = StepEnd::declined;
+        return false;
+    }
+    return true;
 }
 
 bool UpdateController::send_step(const HexFileReader& reader) {
+    enter_step(UpdateStep::send);
     send_seconds_ = 0;
     const auto total = static_cast<std::uint32_t>(reader.records().size());
     return cancellable_step(
@@ -52,11 +65,14 @@ bool UpdateController::send_step(const HexFileReader& reader) {
         [&] {
             PerformanceTimer timer;
             timer.start();
-            if (!protocol_.send_firmware(reader, dump_sending_, dump_firmware_, step_progress,
-                                         this)) {
+            const bool sent =
+                protocol_.send_firmware(reader, dump_sending_, dump_firmware_, step_progress, this);
+            outcome_.dumps = protocol_.dump_report();
+            if (!sent) {
                 return false;
             }
             send_seconds_ = timer.elapsed_seconds();
+            outcome_.send_seconds = send_seconds_;
             return true;
         },
         [] { return std::string(text::sending_error); });
@@ -66,6 +82,7 @@ bool UpdateController::burn_step() {
     if (skip_burning_) {
         return true;
     }
+    enter_step(UpdateStep::burn);
     view_.hide_cancel();
     view_.set_status(text::burning_caption);
     view_.set_progress_range(100);
@@ -80,6 +97,8 @@ bool UpdateController::burn_step() {
         return false;
     }
     burn_seconds_ = timer.elapsed_seconds();
+    outcome_.burn_seconds = burn_seconds_;
+    outcome_.burned = true;
     return true;
 }
 

@@ -7,6 +7,7 @@
 #include "AuxLib/scope_guard.hpp"
 #include "app/emulated_version.hpp"
 #include "instrument/performance_timer.hpp"
+#include "platform/file_access.hpp"
 #include "update/counter_protocol.hpp"
 #include "update/data_command.hpp"
 #include "update/dump_lines.hpp"
@@ -18,11 +19,26 @@ namespace hx4x {
 
 namespace {
 
-void open_dump(FileHandle& handle, bool wanted, const std::string& firmware_path,
-               const char* extension) {
-    if (wanted) {
-        // A dump that cannot be opened is only skipped: it is a diagnostic, not the update.
-        handle.reset(std::fopen(dump_file_name(firmware_path, extension).c_str(), "wb"));
+void open_dump(FileHandle& handle, DumpOutcome& outcome, bool wanted,
+               const std::string& firmware_path, const char* extension) {
+    outcome = DumpOutcome{};
+    if (!wanted) {
+        return;
+    }
+    outcome.requested = true;
+    outcome.path = dump_file_name(firmware_path, extension);
+    // A dump that cannot be opened is only skipped: it is a diagnostic, not the update. It
+    // never replaces the firmware file it is named after, nor writes through a link.
+    handle.reset(platform::open_output_file_for_writing(outcome.path, firmware_path));
+    outcome.opened = static_cast<bool>(handle);
+}
+
+// Whether everything written to the dump reached the file; checked before the handle
+// closes it, while the stream's error state can still be read.
+void note_dump_end(const FileHandle& handle, DumpOutcome& outcome) {
+    if (handle) {
+        const bool flushed = std::fflush(handle.get()) == 0;
+        outcome.complete = flushed && std::ferror(handle.get()) == 0;
     }
 }
 
@@ -77,14 +93,19 @@ bool CounterProtocol::send_firmware(const std::string& firmware_path,
     // A record no block can carry would be lost or never leave the walk: refuse the image
     // before the counter sees any of it.
     if (!image_fits_blocks(records, width)) {
+        dump_report_ = DumpReport{};
         return false;
     }
 
     // Declared after the guard, so the dumps are closed before the reset goes out.
     FileHandle sending_dump;
     FileHandle firmware_dump;
-    open_dump(sending_dump, dump_sending, firmware_path, "sending");
-    open_dump(firmware_dump, dump_firmware, firmware_path, "firmware");
+    open_dump(sending_dump, dump_report_.sending, dump_sending, firmware_path, "sending");
+    open_dump(firmware_dump, dump_report_.firmware, dump_firmware, firmware_path, "firmware");
+    ScopeGuard dumps_end([&] {
+        note_dump_end(sending_dump, dump_report_.sending);
+        note_dump_end(firmware_dump, dump_report_.firmware);
+    });
 
     FirmwareBlock block(width);
     std::uint32_t upper_address = 0;

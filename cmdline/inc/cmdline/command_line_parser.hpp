@@ -21,6 +21,11 @@ class CommandLineParser {
     CommandLineArgument& define_argument(const std::string& name, const std::string& description,
                                          bool takes_value, bool case_sensitive, bool hidden);
 
+    // Prefix rules for command lines that come from a POSIX argument vector: a doubled
+    // hyphen is a prefix too ("--help"), and a slash is a prefix only before one of the
+    // defined names, since everywhere else it starts an absolute path ("/lab/fw.hex").
+    void set_posix_prefix_rules(bool on) { posix_prefix_rules_ = on; }
+
     // Splits the text into the program path and the tokens after it.
     void set_command_line(const std::string& text);
 
@@ -49,15 +54,21 @@ class CommandLineParser {
     bool fail(std::string message);
     CommandLineArgument* find(const std::string& text);
     const CommandLineArgument* find(const std::string& text) const;
+    std::string without_prefix(const std::string& token) const;
 
     std::string prefix_chars_;
     char separator_;
+    bool posix_prefix_rules_ = false;
     FilePath program_path_;
     std::string error_message_;
     std::vector<std::string> tokens_;
     // A deque keeps the references handed out by define_argument valid.
     std::deque<CommandLineArgument> arguments_;
 };
+
+// "Command line parsing error:\n\t" + the message: the report of a failed parse, also for a
+// value that its program refuses after the parse.
+std::string parse_error_text(const std::string& message);
 
 // True when the text names this argument or allowed value: the text is trimmed and, unless
 // the names are case-sensitive, both sides are upper-cased (a to z only) before comparing.

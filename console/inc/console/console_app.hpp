@@ -1,18 +1,21 @@
 #pragma once
 
 #include <functional>
+#include <string>
 
 #include "console/console_output.hpp"
 
 namespace hx4x {
 
-// What the console runs against: its streams, whether they are terminals, and the count of
-// interrupts received (the process's own in the program, a script's in tests).
+// What the console runs against: its streams, whether they are terminals, the count of
+// interrupts received (the process's own in the program, a script's in tests) and where
+// its log goes (empty: standard error).
 struct ConsoleEnvironment {
     ConsoleOutput::Streams streams;
     bool input_is_terminal = false;
     int input_descriptor = 0;
     std::function<unsigned()> interrupts;
+    std::string log_file;
 };
 
 // The whole console program: parse, then help, check, list or an update through the update

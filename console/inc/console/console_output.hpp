@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdio>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -10,27 +11,38 @@ namespace hx4x {
 
 // Where the console writes: results on standard output (or JSON lines there), messages and
 // progress on standard error. A progress line redrawn in place on a terminal is ended
-// before anything else is written, so messages never land in the middle of it.
+// before anything else is written, so messages never land in the middle of it. Every text
+// but the program's own progress drawing is written with its control characters made
+// visible. A write that fails is remembered, never fatal: the update goes on regardless.
 class ConsoleOutput {
   public:
     struct Streams {
         std::FILE* out = stdout;
         std::FILE* err = stderr;
+        bool out_is_terminal = false;
         bool err_is_terminal = false;
         std::size_t width = 80;  // of the terminal behind err
+        // The terminal to ask the confirmation on when standard error is not one (the
+        // operator still sees the question when errors go to a file); null: err.
+        std::FILE* prompt = nullptr;
+        // True once the terminal has gone away: nothing more is written to a terminal.
+        std::function<bool()> hung_up;
     };
 
-    ConsoleOutput(Streams streams, bool json) : streams_(streams), json_(json) {}
+    ConsoleOutput(Streams streams, bool json) : streams_(std::move(streams)), json_(json) {}
 
     bool json() const { return json_; }
     bool err_is_terminal() const { return streams_.err_is_terminal; }
     std::size_t width() const { return streams_.width; }
+    // Some output could not be written (a closed pipe, a full disk).
+    bool write_failed() const { return write_failed_; }
 
     // The text and a line end, on standard output.
     void result_line(std::string_view text);
     // Prefix, text and a line end, on standard error.
     void message_line(std::string_view prefix, std::string_view text);
-    // Text as it is on standard error (a prompt), flushed.
+    // The confirmation question and its prompt, flushed, where the operator will see them.
+    void question(std::string_view text);
     void prompt(std::string_view text);
     // One object per line on standard output, flushed at once so a reader sees it live.
     void json_line(const JsonObject& object);
@@ -43,11 +55,19 @@ class ConsoleOutput {
     void progress_line(std::string_view line) { message_line("", line); }
 
   private:
+    bool hung_up() const { return streams_.hung_up && streams_.hung_up(); }
+    // Whether the stream may still be written: a terminal that hung up is not.
+    bool usable(std::FILE* stream) const;
+    std::FILE* prompt_stream() const {
+        return streams_.prompt != nullptr ? streams_.prompt : streams_.err;
+    }
     void write(std::FILE* stream, std::string_view text);
+    void flush(std::FILE* stream);
 
     Streams streams_;
     bool json_;
     bool progress_shown_ = false;
+    bool write_failed_ = false;
 };
 
 }  // namespace hx4x

@@ -29,10 +29,14 @@ class ConsolePresenter : public MessagePresenter {
 
     int present(const MessageBoxRequest& request) override;
 
+    // One message; the result of an update goes to standard output unless JSON has it.
+    void show(MessageKind kind, const std::string& text, bool is_result);
+    // The confirmation, answered as configured; true for Yes.
+    bool ask(const std::string& text);
+
     static constexpr int max_prompts = 3;
 
   private:
-    bool ask(const std::string& text);
     bool ask_on_terminal();
 
     ConsoleOutput& output_;

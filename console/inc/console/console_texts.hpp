@@ -21,6 +21,28 @@ inline constexpr const char* confirmation_needs_yes =
     "The update needs confirmation and there is no terminal to ask: give the option yes "
     "to confirm it on the command line";
 
+// The parser's report of a bad value, with the range the console accepts.
+inline constexpr const char* emulate_value_head = "Illegal value '";
+inline constexpr const char* emulate_value_tail =
+    "' of the argument 'emulate_counter': a firmware version from 100 to 1000 is expected";
+
+// The expression follows.
+inline constexpr const char* mask_refused =
+    "The VISA library refused the instrument search expression:\n\t";
+
+inline constexpr const char* burn_skipped =
+    "Burning was skipped (skip_burning): the counter still runs its previous firmware";
+
+// The dump's file name follows.
+inline constexpr const char* sending_dump_not_opened = "The sending dump could not be opened: ";
+inline constexpr const char* firmware_dump_not_opened = "The firmware dump could not be opened: ";
+inline constexpr const char* sending_dump_incomplete =
+    "The sending dump could not be written completely: ";
+inline constexpr const char* firmware_dump_incomplete =
+    "The firmware dump could not be written completely: ";
+
+inline constexpr const char* output_failed = "Some of the program's output could not be written";
+
 inline constexpr const char* burn_interrupt_refused =
     "Flash updating must not be interrupted: the interrupt is ignored and the update goes on";
 inline constexpr const char* interrupted_before_update = "Interrupted before the update started";

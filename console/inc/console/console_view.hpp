@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "console/console_output.hpp"
-#include "console/exit_status.hpp"
+#include "console/console_presenter.hpp"
 #include "console/progress_renderer.hpp"
 #include "ui/loader_view.hpp"
 #include "ui/update_controller.hpp"
@@ -22,7 +22,7 @@ class ConsoleView : public LoaderView {
     // Interrupts received so far; only its growth matters.
     using InterruptCount = std::function<unsigned()>;
 
-    ConsoleView(ProgressRenderer& progress, InterruptCount interrupts);
+    ConsoleView(ProgressRenderer& progress, ConsolePresenter& presenter, InterruptCount interrupts);
 
     void attach(UpdateController& controller) { controller_ = &controller; }
     void set_page(int page) { page_ = page; }
@@ -31,11 +31,14 @@ class ConsoleView : public LoaderView {
     // An interrupt has arrived that was neither taken as a cancel nor refused.
     bool interrupt_pending() const { return interrupts_() != interrupts_seen_; }
 
-    const RunRecord& record() const { return record_; }
-    // Every identification the view was rebuilt with, in order.
-    const std::vector<std::vector<IdentificationRow>>& identifications() const {
-        return identifications_;
-    }
+    // Messages are held instead of shown until release_messages (the console decides what an
+    // empty search means before the operator hears of it); holding off shows them at once.
+    void hold_messages(bool hold);
+    // Shows the held messages, or with discard forgets them.
+    void release_messages(bool discard);
+
+    // The last text shown, for the closing JSON object.
+    const std::string& last_message() const { return last_message_; }
     // The confirmation texts asked.
     const std::vector<std::string>& questions() const { return questions_; }
     const std::vector<std::string>& instruments() const { return list_; }
@@ -78,6 +81,7 @@ class ConsoleView : public LoaderView {
 
   private:
     ProgressRenderer& progress_;
+    ConsolePresenter& presenter_;
     InterruptCount interrupts_;
     unsigned interrupts_seen_ = 0;
     UpdateController* controller_ = nullptr;
@@ -87,16 +91,11 @@ class ConsoleView : public LoaderView {
     std::vector<std::string> list_;
     std::size_t selected_ = 0;
     std::vector<IdentificationRow> rows_;
-    std::vector<std::vector<IdentificationRow>> identifications_;
     std::vector<std::string> questions_;
     std::string file_box_;
-    RunRecord record_;
+    std::string last_message_;
+    bool holding_ = false;
+    std::vector<std::pair<MessageKind, std::string>> held_;
 };
-
-// Bytes of data sent once n records of the file are sent, at index n, read from the record
-// headers of an Intel HEX text (the file was checked before it is sent; this only feeds the
-// rate shown). At most max_records records are counted.
-std::vector<std::uint64_t> record_byte_counts(const std::string& path,
-                                              std::size_t max_records = 1u << 20);
 
 }  // namespace hx4x

@@ -1,9 +1,8 @@
 #pragma once
 
 #include <string>
-#include <vector>
 
-#include "AuxLib/operator_message.hpp"
+#include "ui/update_outcome.hpp"
 
 namespace hx4x {
 
@@ -17,26 +16,14 @@ enum class ExitStatus : int {
     sending = 6,
     burning = 7,
     cancelled = 8,
-};
-
-struct ShownMessage {
-    MessageKind kind = MessageKind::information;
-    std::string text;
-};
-
-// What one run showed the operator and how it stopped; enough to tell how it ended
-// without a second opinion on the update itself.
-struct RunRecord {
-    std::vector<ShownMessage> messages;
-    std::vector<std::string> captions;
-    bool declined = false;
-    bool cancel_delivered = false;
+    output = 9,
 };
 
 // One line per status: the code and what it means, for the usage text and the README.
 std::string exit_status_table_text();
 
-ExitStatus exit_status_for(const RunRecord& record);
+// The status of an update from how the controller says it ended.
+ExitStatus exit_status_for(const UpdateOutcome& outcome);
 
 inline int exit_code(ExitStatus status) {
     return static_cast<int>(status);

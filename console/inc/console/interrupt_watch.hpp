@@ -4,9 +4,11 @@
 
 namespace hx4x {
 
-// Counts interrupts (Ctrl-C, SIGINT) for as long as it lives, instead of letting one end the
-// process mid-block; the previous handling is put back at destruction. The console turns a
-// new interrupt into a cancel at the next safe point of the run.
+// Counts the signals that would otherwise end the process mid-block, for as long as it
+// lives: interrupt (Ctrl-C), termination (a time-out wrapper, a supervisor), hang-up (the
+// terminal or the remote connection went away) and quit. The console turns a new one into
+// a cancel at the next safe point of the run, so the counter is always reset. The previous
+// handling is put back at destruction.
 class InterruptWatch {
   public:
     InterruptWatch();
@@ -14,8 +16,10 @@ class InterruptWatch {
     InterruptWatch(const InterruptWatch&) = delete;
     InterruptWatch& operator=(const InterruptWatch&) = delete;
 
-    // Interrupts received since the process started.
+    // Signals received since the process started.
     static unsigned count();
+    // Whether a hang-up arrived: the terminal is gone and nothing more should be drawn on it.
+    static bool hung_up();
 
   private:
     struct Saved;

@@ -10,4 +10,8 @@ namespace hx4x {
 // check for every program that offers it, so they all say the same. True when accepted.
 bool check_firmware_file(const std::string& path, std::FILE* out);
 
+// The same check, its verdict lines (each ended by a line feed) in text. error gets the
+// reader's own text when the file is refused.
+bool check_firmware_file(const std::string& path, std::string& text, std::string* error = nullptr);
+
 }  // namespace hx4x

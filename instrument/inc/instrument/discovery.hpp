@@ -17,6 +17,10 @@ inline constexpr std::string_view default_resource_mask = "?*::INSTR";
 // the one emulated name.
 bool find_resources(std::string_view mask);
 
+// True when the last search failed because the VISA library refused the mask as a search
+// expression, which is the caller's mistake rather than an empty bus.
+bool last_search_refused_expression();
+
 // Rebuilds the counter list from find_resources: one identity per name, with only the
 // resource name filled in. True when the list is not empty.
 bool find_counters(std::string_view mask);

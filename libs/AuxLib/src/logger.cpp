@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "firmware/file_helpers.hpp"
+#include "platform/process_info.hpp"
 
 namespace hx4x {
 
@@ -23,6 +24,9 @@ void close_process_logger() {
 }
 
 constexpr char separator[] = "\n====================\n";
+
+// Larger than any entry: the message is capped, the source and error texts are short.
+constexpr std::size_t entry_buffer_size = 64 * 1024;
 
 }  // namespace
 
@@ -62,6 +66,22 @@ void Logger::set_log_file(const std::string& name, bool truncate) {
     }
 }
 
+void Logger::use_standard_error() {
+    std::lock_guard<std::recursive_mutex> guard(lock_);
+    if (stream_ != nullptr) {
+        std::fflush(stream_);
+    }
+    close_file_locked();
+    truncate_ = false;
+    stream_ = stderr;
+    mode_ = OutputMode::standard_error;
+}
+
+void Logger::set_stamped(bool stamped) {
+    std::lock_guard<std::recursive_mutex> guard(lock_);
+    stamped_ = stamped;
+}
+
 void Logger::close_file_locked() {
     if (mode_ == OutputMode::file && stream_ != nullptr) {
         std::fclose(stream_);
@@ -76,6 +96,8 @@ void Logger::open_log_file() {
     std::lock_guard<std::recursive_mutex> guard(lock_);
     std::FILE* file = std::fopen(file_name_.c_str(), truncate_ ? "wt" : "at");
     if (file != nullptr) {
+        // One entry is one write: appended entries of several processes never interleave.
+        std::setvbuf(file, nullptr, _IOFBF, entry_buffer_size);
         stream_ = file;
         return;
     }
@@ -101,6 +123,10 @@ void Logger::log_message(const char* format, std::uint32_t category, std::uint32
     }
 
     std::string entry = separator;
+    if (stamped_) {
+        entry += "TIME: " + platform::utc_time_text() +
+                 " PID: " + std::to_string(platform::process_id()) + "\n";
+    }
     entry += "SOURCE: ";
     entry += source_file;
     entry += "(" + std::to_string(source_line) + ")\n";

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string>
+
 // Every text the update controller shows the operator, in one place.
 namespace hx4x::controller_text {
 
@@ -23,6 +25,13 @@ inline constexpr const char* canceled = "Operation canceled by user";
 inline constexpr const char* already_running =
     "Firmware update is already in progress.\nCancel current update to start new one";
 
+// "Error parsing file '" + file name + "'\n" + the reader's own text.
+inline constexpr const char* parsing_error_head = "Error parsing file '";
+inline constexpr const char* parsing_error_tail = "'\n";
+inline std::string parsing_error(const std::string& file, const std::string& reason) {
+    return parsing_error_head + file + parsing_error_tail + reason;
+}
+
 inline constexpr const char* preparing_caption = "Preparing counter...";
 inline constexpr const char* preparing_error =
     "Communication error occurred during preparation for update";
@@ -35,5 +44,20 @@ inline constexpr const char* success_head = "Firmware update completed successfu
 inline constexpr const char* time_for_sending = "Time for sending: ";
 inline constexpr const char* time_for_burning = "Time for burning: ";
 inline constexpr const char* new_version = "\nNew firmware version is:\n\t";
+
+// The identification rows, in the order shown.
+inline constexpr const char* address_label = "VISA address:";
+inline constexpr const char* manufacturer_label = "Manufacturer:";
+inline constexpr const char* model_label = "Model:";
+inline constexpr const char* serial_number_label = "Serial number:";
+inline constexpr const char* firmware_version_label = "Firmware version:";
+
+// The confirmation: the head, a row per identification line ("\t" + label + "\t", one more
+// "\t" after the model label, the value and "\n"), the file part, the file name and "\n",
+// the version line when the file has one, then the tail.
+inline constexpr const char* confirmation_head = "Selected counter:\n\n";
+inline constexpr const char* confirmation_file = "\nSelected firmware file:\n\n\tFile name:\t";
+inline constexpr const char* confirmation_version = "\tFirmware version:\t";
+inline constexpr const char* confirmation_tail = "\n\nContinue with firmware update?";
 
 }  // namespace hx4x::controller_text

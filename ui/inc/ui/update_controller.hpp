@@ -7,6 +7,7 @@
 #include "firmware/firmware_setup.hpp"
 #include "firmware/hex_file_reader.hpp"
 #include "ui/loader_view.hpp"
+#include "ui/update_outcome.hpp"
 #include "update/counter_protocol.hpp"
 
 namespace hx4x {
@@ -61,6 +62,8 @@ class UpdateController {
     bool start() const { return start_; }
     bool skip_readme() const { return skip_readme_; }
     std::uint64_t send_seconds() const { return send_seconds_; }
+    // How the last update started by start_update ended, step by step.
+    const UpdateOutcome& outcome() const { return outcome_; }
     std::uint64_t burn_seconds() const { return burn_seconds_; }
     CounterProtocol& protocol() { return protocol_; }
     const CounterProtocol& protocol() const { return protocol_; }
@@ -76,6 +79,10 @@ class UpdateController {
     bool send_step(const HexFileReader& reader);
     bool burn_step();
     std::string success_text() const;
+    // The run has reached this step; it counts as failed there until it says otherwise.
+    void enter_step(UpdateStep step);
+    // How a cancellable step that could not go on ended: by a cancel or by a failure.
+    void note_stopped();
 
     LoaderView& view_;
     CounterProtocol protocol_;
@@ -90,6 +97,7 @@ class UpdateController {
     std::string firmware_file_;
     std::uint64_t send_seconds_ = 0;
     std::uint64_t burn_seconds_ = 0;
+    UpdateOutcome outcome_;
 };
 
 }  // namespace hx4x

@@ -10,6 +10,7 @@
 #include "instrument/counter_identity.hpp"
 #include "instrument/instrument_session.hpp"
 #include "update/burn_tick_callback.hpp"
+#include "update/dump_report.hpp"
 #include "update/protocol_commands.hpp"
 
 namespace hx4x {
@@ -52,6 +53,9 @@ class CounterProtocol {
     bool burn_by_polling(BurnTickCallback tick, void* context);
     bool burn_by_service_request(BurnTickCallback tick, void* context);
 
+    // The dumps of the last send_firmware, as far as it got.
+    const DumpReport& dump_report() const { return dump_report_; }
+
     const CounterIdentity& identity() const { return identity_; }
     InstrumentSession& session() { return session_; }
     const InstrumentSession& session() const { return session_; }
@@ -67,6 +71,7 @@ class CounterProtocol {
 
     CounterIdentity identity_;
     InstrumentSession session_;
+    DumpReport dump_report_;
 };
 
 }  // namespace hx4x

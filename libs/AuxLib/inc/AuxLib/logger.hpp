@@ -28,6 +28,11 @@ class Logger {
     // Later entries go to the named file, opened (anew when truncating) at the first entry.
     // With truncation an existing file of that name is deleted at once.
     void set_log_file(const std::string& name, bool truncate);
+    // Later entries go to standard error (a program whose standard output carries data).
+    void use_standard_error();
+    // Entries begin with a line of the time and the process id, for a log that several
+    // processes append to.
+    void set_stamped(bool stamped);
 
     // Writes one entry and flushes it. The format is the program's own literal, never
     // operator or file text: pass such text as an argument of "%s".
@@ -57,6 +62,7 @@ class Logger {
     std::FILE* stream_;
     std::string file_name_;
     bool truncate_ = false;
+    bool stamped_ = false;
 };
 
 }  // namespace hx4x

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <cstdio>
+#include <string>
+
+namespace hx4x::platform {
+
+// Opens a regular file for binary reading. Anything else at the path (a directory, a FIFO,
+// a device, a socket) gives null without blocking: opening a FIFO for reading would wait
+// for a writer that may never come.
+std::FILE* open_regular_file_for_reading(const std::string& path);
+
+// Opens a diagnostic output file for binary writing, emptied, refusing (null) when the path
+// is a symbolic link, is not a regular file, or is the same file as protected_path (the
+// firmware file the output is derived from): such outputs must never destroy anything else.
+// Nothing at the path is changed when it is refused.
+std::FILE* open_output_file_for_writing(const std::string& path, const std::string& protected_path);
+
+}  // namespace hx4x::platform

@@ -1,0 +1,16 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace hx4x::platform {
+
+// The running process's identifier, so that entries that several processes append to one
+// file can be told apart.
+std::uint64_t process_id();
+
+// The current time in UTC as "YYYY-MM-DDTHH:MM:SSZ": stations in several time zones may
+// share a log.
+std::string utc_time_text();
+
+}  // namespace hx4x::platform

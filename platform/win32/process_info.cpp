@@ -1,0 +1,22 @@
+#include "platform/process_info.hpp"
+
+#include <windows.h>
+
+#include <cstdio>
+
+namespace hx4x::platform {
+
+std::uint64_t process_id() {
+    return GetCurrentProcessId();
+}
+
+std::string utc_time_text() {
+    SYSTEMTIME now{};
+    GetSystemTime(&now);
+    char text[32];
+    std::snprintf(text, sizeof text, "%04u-%02u-%02uT%02u:%02u:%02uZ", now.wYear, now.wMonth,
+                  now.wDay, now.wHour, now.wMinute, now.wSecond);
+    return text;
+}
+
+}  // namespace hx4x::platform
