@@ -3,8 +3,8 @@
 #include <map>
 
 #include "console/console_texts.hpp"
-#include "firmware/firmware_check.hpp"
 #include "console_run_fixture.hpp"
+#include "firmware/firmware_check.hpp"
 #include "flat_json.hpp"
 #include "ui/controller_texts.hpp"
 
@@ -37,10 +37,17 @@ TEST_F(ConsoleRunTest, EmulatedUpdateSucceeds) {
     EXPECT_EQ(err_lines_starting(text::burning_caption).front(), text::burning_caption);
 }
 
-TEST_F(ConsoleRunTest, SkipBurningHasNoBurnCaptionNorBurnTime) {
-    EXPECT_EQ(run({"emulate_counter=112", "yes", "skip_burning", firmware}), 0);
+TEST_F(ConsoleRunTest, SkipBurningHasNoBurnCaptionNorBurnTimeAndSaysSo) {
+    EXPECT_EQ(run({"emulate_counter=112", "yes", "skip_burning", "json", firmware}), 0);
     EXPECT_TRUE(err_lines_starting("Flash updating").empty());
     EXPECT_EQ(out.text().find("Time for burning: "), std::string::npos);
+    EXPECT_NE(out.text().find("\"kind\":\"warning\",\"text\":\"" +
+                              std::string(console_text::burn_skipped) + "\""),
+              std::string::npos);
+    EXPECT_NE(out.text().find("\"burned\":false"), std::string::npos) << out.text();
+    // The result is still the controller's success report, not the note after it.
+    EXPECT_NE(out.text().find("\"result\":\"Firmware update completed successfully"),
+              std::string::npos);
 }
 
 TEST_F(ConsoleRunTest, WithoutATerminalAndWithoutYesTheAnswerIsNo) {
@@ -190,6 +197,7 @@ TEST_F(ConsoleRunTest, JsonLinesDescribeTheWholeRun) {
     EXPECT_EQ(result.at("file_version").text, "1.15");
     EXPECT_EQ(result.at("sending_seconds").type, testing_support::JsonValue::Type::number);
     EXPECT_EQ(result.at("burning_seconds").type, testing_support::JsonValue::Type::number);
+    EXPECT_EQ(result.at("burned").text, "true");
     EXPECT_EQ(result.at("result").text.rfind(text::success_head, 0), 0u);
     EXPECT_EQ(result.at("exit_status").text, "0");
     // The success text stays off standard output, which carries JSON alone.

@@ -8,6 +8,7 @@
 #include "flat_json.hpp"
 #include "hex_text.hpp"
 #include "process_runner.hpp"
+#include "sim_bus.hpp"
 #include "temp_dir.hpp"
 
 namespace hx4x {
@@ -17,6 +18,12 @@ using testing_support::read_file;
 using testing_support::run_process;
 using testing_support::TempDir;
 using testing_support::write_file;
+#ifdef HX4X_VISA_SIM_PATH
+using testing_support::counter;
+using testing_support::SimulatedBus;
+using testing_support::usb_a;
+using testing_support::usb_b;
+#endif
 
 const std::string binary = HX4X_UPDATE_BINARY;
 const std::string sample = HX4X_SAMPLE_FIRMWARE;
@@ -61,44 +68,6 @@ TEST(ConsoleEndToEnd, QuickStatusesWithoutAnUpdate) {
 }
 
 #ifdef HX4X_VISA_SIM_PATH
-
-const std::string usb_a = "USB0::0x5D3C::0x0090::100001::INSTR";
-const std::string usb_b = "USB0::0x5D3C::0x0090::100002::INSTR";
-
-// The simulated bus, one counter section per entry.
-class SimulatedBus {
-  public:
-    explicit SimulatedBus(const std::string& counters) {
-        write_file(config(), "transcript " + dir_.file("transcript.txt") + "\n" + counters);
-    }
-    std::string config() const { return dir_.file("sim.cfg"); }
-    std::map<std::string, std::string> environment() const {
-        return {{"HX4X_VISA_LIBRARY", HX4X_VISA_SIM_PATH}, {"HX4X_VISA_SIM_CONFIG", config()}};
-    }
-    std::vector<std::string> writes() const {
-        std::vector<std::string> lines;
-        const std::string text = read_file(dir_.file("transcript.txt"));
-        std::size_t begin = 0;
-        while (begin < text.size()) {
-            const std::size_t end = text.find('\n', begin);
-            const std::string line = text.substr(begin, end - begin);
-            if (line.rfind("viWrite ", 0) == 0) {
-                lines.push_back(line);
-            }
-            begin = end == std::string::npos ? text.size() : end + 1;
-        }
-        return lines;
-    }
-    std::string file(const std::string& name) const { return dir_.file(name); }
-
-  private:
-    TempDir dir_;
-};
-
-std::string counter(const std::string& name, const std::string& extra = {}) {
-    return "resource " + name + "\n    idn VALDMORE,HX-40XL," + name.substr(20, 6) +
-           ",V1.10\n    new_version V1.20\n" + extra;
-}
 
 TEST(ConsoleEndToEnd, SeveralCountersAreRefusedAndListed) {
     const SimulatedBus bus(counter(usb_a) + counter(usb_b));
@@ -177,8 +146,10 @@ TEST(ConsoleEndToEnd, InterruptDuringTheBurnIsRefused) {
     EXPECT_NE(result.out.find("New firmware version is:\n\tV1.20"), std::string::npos);
 }
 
-// Runs the program on a pseudo-terminal, answering the confirmation with answer.
-std::string run_on_terminal(const SimulatedBus& bus, const std::string& answer, int& status) {
+// Runs the program on a pseudo-terminal, answering the confirmation with answer; with an
+// err_file, standard error goes there instead (`2>err.log`).
+std::string run_on_terminal(const SimulatedBus& bus, const std::string& answer, int& status,
+                            const std::string& err_file = {}) {
     int master = -1;
     winsize size{};
     size.ws_col = 120;
@@ -187,6 +158,11 @@ std::string run_on_terminal(const SimulatedBus& bus, const std::string& answer, 
     if (child == 0) {
         for (const auto& [name, value] : bus.environment()) {
             setenv(name.c_str(), value.c_str(), 1);
+        }
+        if (!err_file.empty()) {
+            const int err = open(err_file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+            dup2(err, 2);
+            close(err);
         }
         execl(binary.c_str(), binary.c_str(), sample.c_str(), static_cast<char*>(nullptr));
         _exit(127);
@@ -226,6 +202,15 @@ TEST(ConsoleEndToEnd, OnATerminalTheOperatorAnswersAndTheLineIsRedrawn) {
     EXPECT_NE(declined.find("Continue with firmware update?\r\nContinue? [y/N] "),
               std::string::npos)
         << declined;
+
+    // With standard error in a file the operator still sees what is asked.
+    const std::string err_file = bus.file("err.log");
+    const std::string redirected = run_on_terminal(bus, "", status, err_file);
+    EXPECT_EQ(status, 8) << redirected;
+    EXPECT_NE(redirected.find("Continue with firmware update?\r\nContinue? [y/N] "),
+              std::string::npos)
+        << redirected;
+    EXPECT_EQ(read_file(err_file).find("Continue? [y/N]"), std::string::npos);
 
     const std::string accepted = run_on_terminal(bus, "y", status);
     EXPECT_EQ(status, 0) << accepted;

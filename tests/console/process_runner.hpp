@@ -20,13 +20,23 @@ struct ProcessResult {
     std::string err;
 };
 
-// Runs the program with these arguments and extra environment variables, standard input
-// closed, collecting both outputs. on_err sees the standard error collected so far after each
-// read and may return a signal to send once. Killed after timeout_seconds.
+// How the child starts, beyond its arguments and environment.
+struct ProcessSetup {
+    std::string directory;              // the current folder; empty: the test's own
+    bool close_out_after_line = false;  // the reader of standard output goes away after a line
+    bool close_out = false;             // started with standard output closed
+    bool close_err = false;             // started with standard error closed
+    std::string out_file;               // standard output written to this file instead
+};
+
+// Runs the program with these arguments and extra environment variables (an empty value
+// removes the variable), standard input from /dev/null, collecting both outputs. on_err
+// sees the standard error collected so far after each read and may return a signal to send
+// once. Killed after timeout_seconds.
 inline ProcessResult run_process(const std::string& program, const std::vector<std::string>& args,
                                  const std::map<std::string, std::string>& environment,
                                  const std::function<int(const std::string&)>& on_err = {},
-                                 int timeout_seconds = 60) {
+                                 int timeout_seconds = 60, const ProcessSetup& setup = {}) {
     int out_pipe[2];
     int err_pipe[2];
     ProcessResult result;
@@ -41,6 +51,25 @@ inline ProcessResult run_process(const std::string& program, const std::vector<s
         dup2(null_input, 0);
         close(out_pipe[0]);
         close(err_pipe[0]);
+        close(out_pipe[1]);
+        close(err_pipe[1]);
+        if (null_input != 0) {
+            close(null_input);
+        }
+        if (!setup.out_file.empty()) {
+            const int out = open(setup.out_file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+            dup2(out, 1);
+            close(out);
+        }
+        if (setup.close_out) {
+            close(1);
+        }
+        if (setup.close_err) {
+            close(2);
+        }
+        if (!setup.directory.empty() && chdir(setup.directory.c_str()) != 0) {
+            _exit(126);
+        }
         for (const auto& [name, value] : environment) {
             if (value.empty()) {
                 unsetenv(name.c_str());
@@ -80,6 +109,14 @@ inline ProcessResult run_process(const std::string& program, const std::vector<s
                 continue;
             }
             (i == 0 ? result.out : result.err).append(buffer, static_cast<std::size_t>(got));
+            if (i == 0 && setup.close_out_after_line &&
+                result.out.find('\n') != std::string::npos) {
+                // As `| head -1` does: the reader goes, later writes meet a broken pipe.
+                close(fds[i].fd);
+                fds[i].fd = -1;
+                --open_streams;
+                continue;
+            }
             if (i == 1 && on_err && !signalled) {
                 if (const int signal_number = on_err(result.err); signal_number != 0) {
                     kill(child, signal_number);

@@ -1,4 +1,5 @@
 #include "instrument/visa_library.hpp"
+#include "platform/shared_library.hpp"
 
 #include <gtest/gtest.h>
 
@@ -45,6 +46,15 @@ TEST(VisaLibrary, MissingLibraryIsNeitherBoundNorAvailable) {
     EXPECT_EQ(library.entry_points().viOpen, nullptr);
     EXPECT_EQ(error.rfind("VISA library not loaded: ", 0), 0u) << error;
     EXPECT_NE(error.find("no-such-visa-library.so"), std::string::npos) << error;
+}
+
+TEST(VisaLibrary, AnEmptyVariableCountsAsUnset) {
+    LibraryVariable variable;
+    variable.set("");
+    std::string error;
+    VisaLibrary::instance().load(&error);
+    // The usual names are searched, not an empty one (which would name the program itself).
+    EXPECT_NE(error.find(platform::visa_library_names().front()), std::string::npos) << error;
 }
 
 TEST(VisaLibrary, ALibraryWithoutTheEntryPointsIsNotBound) {

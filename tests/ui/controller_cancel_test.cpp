@@ -33,6 +33,11 @@ TEST_P(CancelDuringStep, ShowsTheWarningAndStopsThere) {
     EXPECT_EQ(view.calls.back(), "leave_busy_state");
     EXPECT_EQ(std::count(view.calls.begin(), view.calls.end(), "close_window"), 0)
         << "a close request during a run cancels instead of closing";
+    EXPECT_EQ(controller.outcome().end, StepEnd::cancelled);
+    const UpdateStep step = std::string(c.caption) == text::preparing_caption ? UpdateStep::prepare
+                            : std::string(c.caption) == text::parsing_caption ? UpdateStep::parse
+                                                                              : UpdateStep::send;
+    EXPECT_EQ(controller.outcome().step, step);
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryCancellableStep, CancelDuringStep,

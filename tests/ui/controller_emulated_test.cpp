@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include "controller_fixture.hpp"
 #include "ui/controller_texts.hpp"
@@ -57,6 +58,21 @@ TEST_F(EmulatedControllerTest, SuccessfulUpdateReportsNewVersionAndTimes) {
                                                   "leave_busy_state"};
     EXPECT_EQ(view.calls, expected_calls);
     EXPECT_EQ(view.rows.at(4).value, "X1.12 30 Jun 1908 07:14");
+
+    const UpdateOutcome& outcome = controller.outcome();
+    EXPECT_TRUE(outcome.succeeded());
+    EXPECT_EQ(outcome.step, UpdateStep::reconnect);
+    EXPECT_EQ(outcome.before.serial_number, "777777");
+    EXPECT_EQ(outcome.after.firmware_version, "X1.12 30 Jun 1908 07:14");
+    EXPECT_EQ(outcome.file, firmware);
+    EXPECT_EQ(outcome.file_version.text, "1.15");
+    EXPECT_TRUE(outcome.burned);
+    EXPECT_EQ(outcome.burn_seconds, 2u);
+    // The rate of the sending line rests on this: the file's 256 data bytes, record by record.
+    ASSERT_GE(outcome.bytes_after_records.size(), 3u);
+    EXPECT_EQ(outcome.bytes_after_records.front(), 0u);
+    EXPECT_EQ(outcome.bytes_after_records[1], 16u);
+    EXPECT_EQ(outcome.bytes_after_records.back(), 256u);
 }
 
 TEST_F(EmulatedControllerTest, FileWithoutVersionLeavesTheLineOut) {
@@ -79,6 +95,8 @@ TEST_F(EmulatedControllerTest, SkipBurningSucceedsWithoutBurnCaptionOrLine) {
     EXPECT_EQ(view.messages[0].text,
               "Firmware update completed successfully\n\n"
               "\nNew firmware version is:\n\tX1.12 30 Jun 1908 07:14");
+    EXPECT_TRUE(controller.outcome().succeeded());
+    EXPECT_FALSE(controller.outcome().burned);
 }
 
 TEST_F(EmulatedControllerTest, NoAtConfirmationStopsSilently) {
@@ -89,6 +107,8 @@ TEST_F(EmulatedControllerTest, NoAtConfirmationStopsSilently) {
     EXPECT_TRUE(view.messages.empty());
     EXPECT_EQ(view.statuses.back(), text::parsing_caption);
     EXPECT_EQ(view.calls.back(), "leave_busy_state");
+    EXPECT_EQ(controller.outcome().step, UpdateStep::parse);
+    EXPECT_EQ(controller.outcome().end, StepEnd::declined);
 }
 
 TEST_F(EmulatedControllerTest, StartChecksTheFileBox) {
@@ -106,6 +126,8 @@ TEST_F(EmulatedControllerTest, StartChecksTheFileBox) {
     EXPECT_EQ(view.messages[1].text, "Firmware file doesn't exist:\n" + dir.file("missing.hex"));
     EXPECT_TRUE(view.statuses.empty());
     EXPECT_FALSE(controller.protocol().session().is_open());
+    EXPECT_EQ(controller.outcome().step, UpdateStep::start_check);
+    EXPECT_EQ(controller.outcome().end, StepEnd::failed);
 }
 
 TEST_F(EmulatedControllerTest, StartActsOnlyOnTheUpdatePage) {
@@ -127,6 +149,20 @@ TEST_F(EmulatedControllerTest, BadFileShowsHeadingAndReaderText) {
                   "'\nLine #1: First symbol of each record should be ':', but found symbol ' ' "
                   "(ASCII code: dec=032, hex=0x20)");
     EXPECT_TRUE(view.questions.empty());
+    EXPECT_EQ(controller.outcome().step, UpdateStep::parse);
+    EXPECT_EQ(controller.outcome().end, StepEnd::failed);
+}
+
+// A FIFO exists, so it passes the start check; reading it must not wait for a writer.
+TEST_F(EmulatedControllerTest, AFifoIsRefusedWithoutWaiting) {
+    const std::string fifo = dir.file("fifo.hex");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    view.file_box = fifo;
+    controller.refresh_instruments();
+    controller.start_update();
+    ASSERT_EQ(view.messages.size(), 1u);
+    EXPECT_EQ(view.messages[0].text,
+              "Error parsing file '" + fifo + "'\nCould not open file for reading");
 }
 
 TEST_F(EmulatedControllerTest, NothingFoundNamesTheVisaState) {
