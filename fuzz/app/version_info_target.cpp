@@ -8,17 +8,11 @@
 
 #include "app/version_info.hpp"
 #include "app/version_record_writer.hpp"
+#include "fuzz_invariant.hpp"
 
 namespace hx4x::fuzzing {
 
 namespace {
-
-void require(bool condition, const char* what) {
-    if (!condition) {
-        std::fprintf(stderr, "invariant broken: %s\n", what);
-        std::abort();
-    }
-}
 
 bool is_ascii(const std::string& text) {
     for (const char c : text) {

@@ -8,17 +8,11 @@
 #include "cmdline/argv_command_line.hpp"
 #include "cmdline/command_line_parser.hpp"
 #include "cmdline/trim.hpp"
+#include "fuzz_invariant.hpp"
 
 namespace hx4x::fuzzing {
 
 namespace {
-
-void require(bool condition, const char* what) {
-    if (!condition) {
-        std::fprintf(stderr, "invariant broken: %s\n", what);
-        std::abort();
-    }
-}
 
 void define_options(CommandLineParser& parser) {
     CommandLineArgument& bus =
