@@ -8,6 +8,7 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     clang-14 libclang-rt-14-dev
     binutils srecord time
+    qt6-base-dev xvfb xauth xdotool imagemagick fonts-dejavu-core
 )
 
 missing=()

@@ -10,6 +10,10 @@ std::uint64_t process_id() {
     return static_cast<std::uint64_t>(getpid());
 }
 
+std::uint64_t user_id() {
+    return static_cast<std::uint64_t>(getuid());
+}
+
 std::string utc_time_text() {
     const std::time_t now = std::time(nullptr);
     std::tm parts{};

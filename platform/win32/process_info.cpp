@@ -10,6 +10,11 @@ std::uint64_t process_id() {
     return GetCurrentProcessId();
 }
 
+// Named objects already live in the user's own session on Windows.
+std::uint64_t user_id() {
+    return 0;
+}
+
 std::string utc_time_text() {
     SYSTEMTIME now{};
     GetSystemTime(&now);

@@ -9,6 +9,9 @@ namespace hx4x::platform {
 // file can be told apart.
 std::uint64_t process_id();
 
+// The user the process runs for, so that names shared by a user's processes stay theirs.
+std::uint64_t user_id();
+
 // The current time in UTC as "YYYY-MM-DDTHH:MM:SSZ": stations in several time zones may
 // share a log.
 std::string utc_time_text();

@@ -1,0 +1,54 @@
+#include "platform/instance_token.hpp"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+
+namespace hx4x::platform {
+
+namespace {
+
+// A lock held on a file: the system drops it when the process ends, however it ends, so a
+// crashed copy never blocks the next start.
+class LockFileToken : public InstanceToken {
+  public:
+    explicit LockFileToken(int descriptor) : descriptor_(descriptor) {}
+    ~LockFileToken() override { close(descriptor_); }
+    LockFileToken(const LockFileToken&) = delete;
+    LockFileToken& operator=(const LockFileToken&) = delete;
+
+  private:
+    int descriptor_;
+};
+
+std::string lock_folder() {
+    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+    if (runtime != nullptr && runtime[0] == '/') {
+        return runtime;
+    }
+    return "/tmp";
+}
+
+}  // namespace
+
+std::unique_ptr<InstanceToken> claim_instance_token(const std::string& name, bool& existed) {
+    existed = false;
+    // One token per user, as a desktop session has one.
+    const std::string path = lock_folder() + "/" + name + "." +
+                             std::to_string(static_cast<unsigned long>(getuid())) + ".lock";
+    const int descriptor = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+    if (descriptor < 0) {
+        return nullptr;
+    }
+    if (flock(descriptor, LOCK_EX | LOCK_NB) != 0) {
+        existed = errno == EWOULDBLOCK;
+        close(descriptor);
+        return nullptr;
+    }
+    return std::make_unique<LockFileToken>(descriptor);
+}
+
+}  // namespace hx4x::platform

@@ -1,0 +1,37 @@
+#include "platform/instance_token.hpp"
+
+#include <windows.h>
+
+namespace hx4x::platform {
+
+namespace {
+
+// A named event, never signalled or waited on: only its existence counts.
+class EventToken : public InstanceToken {
+  public:
+    explicit EventToken(HANDLE event) : event_(event) {}
+    ~EventToken() override { CloseHandle(event_); }
+    EventToken(const EventToken&) = delete;
+    EventToken& operator=(const EventToken&) = delete;
+
+  private:
+    HANDLE event_;
+};
+
+}  // namespace
+
+std::unique_ptr<InstanceToken> claim_instance_token(const std::string& name, bool& existed) {
+    existed = false;
+    const HANDLE event = CreateEventA(nullptr, TRUE, FALSE, name.c_str());
+    if (event == nullptr) {
+        return nullptr;
+    }
+    if (GetLastError() == ERROR_ALREADY_EXISTS) {
+        existed = true;
+        CloseHandle(event);
+        return nullptr;
+    }
+    return std::make_unique<EventToken>(event);
+}
+
+}  // namespace hx4x::platform
