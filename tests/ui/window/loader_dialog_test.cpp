@@ -1,0 +1,237 @@
+// The window as an operator meets it, on the offscreen platform, against the emulated counter.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QComboBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTextBrowser>
+#include <QWindow>
+
+#include <cstdlib>
+
+#include "app/emulated_version.hpp"
+#include "hex_text.hpp"
+#include "instrument/emulation.hpp"
+#include "platform/program_resource.hpp"
+#include "recording_presenter.hpp"
+#include "temp_dir.hpp"
+#include "ui/brand_pictures.hpp"
+#include "ui/controller_texts.hpp"
+#include "ui/readme_page.hpp"
+#include "ui_window/loader_dialog.hpp"
+#include "ui_window/qt_text.hpp"
+
+namespace hx4x {
+namespace {
+
+namespace text = controller_text;
+using testing_support::RecordingPresenter;
+using testing_support::TempDir;
+
+QApplication& application() {
+    static int argc = 1;
+    static char name[] = "window_tests";
+    static char* argv[] = {name, nullptr};
+    if (std::getenv("QT_QPA_PLATFORM") == nullptr) {
+        setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    }
+    static QApplication app(argc, argv);
+    return app;
+}
+
+// A window whose status changes can trigger a test's own input, as an operator would press
+// keys while a step runs.
+class ScriptedDialog : public LoaderDialog {
+  public:
+    using LoaderDialog::LoaderDialog;
+    std::function<void(const std::string&)> on_status;
+    std::function<void(std::uint32_t)> on_progress;
+    void set_status(const std::string& caption) override {
+        LoaderDialog::set_status(caption);
+        if (on_status) {
+            on_status(caption);
+        }
+    }
+    void set_progress(std::uint32_t position) override {
+        LoaderDialog::set_progress(position);
+        if (on_progress) {
+            on_progress(position);
+        }
+    }
+};
+
+class LoaderDialogTest : public ::testing::Test {
+  protected:
+    LoaderDialogTest() {
+        application().installEventFilter(&gate);
+        set_emulated_version(112);
+        firmware = dir.file("fw.hex");
+        testing_support::write_file(firmware, testing_support::firmware_hex_text("1.15"));
+    }
+    ~LoaderDialogTest() override {
+        application().removeEventFilter(&gate);
+        set_emulated_version(0);
+    }
+
+    std::unique_ptr<ScriptedDialog> open_window(bool skip_readme = false) {
+        const BrandPictures pictures = program_brand_pictures("");
+        auto dialog = std::make_unique<ScriptedDialog>(
+            LoaderDialog::Identity{"HX-4x Firmware Loader",
+                                   readme_document(program_resource_bytes(), "product", "file"),
+                                   to_qt_image(pictures.logo), to_qt_image(pictures.background)},
+            gate);
+        dialog->set_settings_file(dir.file("loader.ini"));
+        dialog->set_firmware_file("");
+        dialog->set_mask("(USB|GPIB)?*::INSTR");
+        dialog->set_selected_address("");
+        dialog->set_start(false);
+        dialog->set_skip_readme(skip_readme);
+        dialog->set_skip_burning(false);
+        dialog->set_dump_sending(false);
+        dialog->set_dump_firmware(false);
+        dialog->show();
+        dialog->initialise();
+        QCoreApplication::processEvents();
+        return dialog;
+    }
+
+    static std::span<const std::uint8_t> program_resource_bytes();
+
+    static void post_key(QWidget& window, int key) {
+        QCoreApplication::postEvent(window.windowHandle(),
+                                    new QKeyEvent(QEvent::KeyPress, key, Qt::NoModifier));
+        QCoreApplication::postEvent(window.windowHandle(),
+                                    new QKeyEvent(QEvent::KeyRelease, key, Qt::NoModifier));
+    }
+
+    InputGate gate;
+    TempDir dir;
+    std::string firmware;
+    RecordingPresenter presenter;
+};
+
+std::span<const std::uint8_t> LoaderDialogTest::program_resource_bytes() {
+    return platform::program_resource(readme_resource_name, "RTF_DOCUMENT");
+}
+
+TEST_F(LoaderDialogTest, PagesFollowTheWizardAndTheClientIsThePictures) {
+    auto dialog = open_window();
+    EXPECT_EQ(dialog->client_size(), QSize(580, 388));
+    EXPECT_EQ(dialog->size(), QSize(580, 388));
+    EXPECT_EQ(dialog->current_page(), page_readme);
+    EXPECT_TRUE(dialog->readme_box()->isVisible());
+    EXPECT_TRUE(dialog->next_button()->isDefault());
+    EXPECT_NE(dialog->readme_box()->toPlainText().indexOf(QStringLiteral("product")), -1);
+
+    // Enter means Next: the search runs and page 1 lists the emulated counter.
+    dialog->next_button()->click();
+    EXPECT_EQ(dialog->current_page(), page_instruments);
+    EXPECT_EQ(dialog->instruments_label()->text(),
+              QStringLiteral("Connected instruments (matched by \"(USB|GPIB)?*::INSTR\"):"));
+    EXPECT_EQ(dialog->instrument_list()->count(), 1);
+    EXPECT_TRUE(dialog->next_button()->isEnabled() && dialog->next_button()->isDefault());
+    EXPECT_TRUE(dialog->back_button()->isVisible());
+
+    dialog->next_button()->click();
+    EXPECT_EQ(dialog->current_page(), page_update);
+    ASSERT_EQ(dialog->identification_rows().size(), 5u);
+    EXPECT_EQ(dialog->identification_rows()[2].value, "HX-40XL-Emulated");
+    EXPECT_TRUE(dialog->start_button()->isDefault());
+    EXPECT_FALSE(dialog->controller().protocol().session().is_open())
+        << "the counter opened to fill the view is closed again";
+    // The file box sits centred on Browse, both below their label.
+    const QRect browse = dialog->browse_button()->geometry();
+    EXPECT_EQ(dialog->file_box()->geometry().center().y(), browse.center().y());
+
+    dialog->back_button()->click();
+    EXPECT_EQ(dialog->current_page(), page_instruments);
+    EXPECT_TRUE(presenter.boxes.empty());
+}
+
+TEST_F(LoaderDialogTest, AnUpdateRunsInTheBusyStateAndTheSettingsAreKept) {
+    auto dialog = open_window(true);
+    EXPECT_EQ(dialog->current_page(), page_instruments);
+    EXPECT_FALSE(dialog->back_button()->isVisible()) << "no readme to go back to";
+    dialog->next_button()->click();
+    dialog->file_box()->setEditText(to_qt(firmware));
+    bool busy_seen = false;
+    dialog->on_status = [&](const std::string&) {
+        busy_seen = dialog->cancel_button()->isVisible() || dialog->status_label()->isVisible();
+        busy_seen = busy_seen && !dialog->start_button()->isEnabled();
+    };
+    dialog->start_button()->click();
+    EXPECT_TRUE(busy_seen);
+    ASSERT_FALSE(presenter.boxes.empty());
+    EXPECT_EQ(presenter.boxes.back().text.rfind(text::success_head, 0), 0u)
+        << presenter.boxes.back().text;
+    EXPECT_TRUE(dialog->start_button()->isEnabled() && dialog->start_button()->isDefault());
+    EXPECT_FALSE(dialog->cancel_button()->isVisible());
+
+    dialog->exit_button()->click();
+    const std::string saved = testing_support::read_file(dir.file("loader.ini"));
+    EXPECT_NE(saved.find("hex_file_name_0=" + firmware + "\r\n"), std::string::npos) << saved;
+    EXPECT_NE(saved.find("last_used_instrument=" + std::string(emulated_resource_name)),
+              std::string::npos);
+}
+
+// Escape pressed while sending (after the step's first drain) is taken as a cancel at the
+// next safe point, through the window's own event queue.
+TEST_F(LoaderDialogTest, EscapeDuringSendingCancels) {
+    auto dialog = open_window(true);
+    dialog->next_button()->click();
+    dialog->file_box()->setEditText(to_qt(firmware));
+    bool sending = false;
+    dialog->on_status = [&](const std::string& caption) {
+        sending = caption == text::sending_caption;
+    };
+    dialog->on_progress = [&](std::uint32_t position) {
+        if (sending && position > 0) {
+            sending = false;
+            post_key(*dialog, Qt::Key_Escape);
+        }
+    };
+    dialog->start_button()->click();
+    EXPECT_EQ(dialog->controller().outcome().end, StepEnd::cancelled);
+    ASSERT_FALSE(presenter.boxes.empty());
+    EXPECT_EQ(presenter.boxes.back().text, text::canceled);
+    EXPECT_TRUE(dialog->isVisible()) << "a cancel does not close the window";
+}
+
+// During the burn a key press and a click do nothing, then or afterwards: held back and
+// delivered after the run, the Escape would close the window and the click on Start (enabled
+// again by then) would start a second update.
+TEST_F(LoaderDialogTest, InputDuringTheBurnIsThrownAway) {
+    auto dialog = open_window(true);
+    dialog->next_button()->click();
+    dialog->file_box()->setEditText(to_qt(firmware));
+    dialog->on_status = [&](const std::string& caption) {
+        if (caption != text::burning_caption) {
+            return;
+        }
+        post_key(*dialog, Qt::Key_Escape);
+        QPushButton* start = dialog->start_button();
+        const QPoint centre = start->rect().center();
+        for (const QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
+            QCoreApplication::postEvent(
+                start, new QMouseEvent(type, centre, start->mapToGlobal(centre), Qt::LeftButton,
+                                       Qt::LeftButton, Qt::NoModifier));
+        }
+    };
+    dialog->start_button()->click();
+    dialog->on_status = nullptr;
+    EXPECT_TRUE(dialog->controller().outcome().succeeded());
+    // Whatever is still queued now would be delivered late: nothing must be left.
+    QCoreApplication::processEvents();
+    const auto successes = std::count_if(
+        presenter.boxes.begin(), presenter.boxes.end(),
+        [](const MessageBoxRequest& box) { return box.text.rfind(text::success_head, 0) == 0; });
+    EXPECT_EQ(successes, 1);
+    EXPECT_TRUE(dialog->isVisible());
+    EXPECT_EQ(dialog->result(), 0) << "the Escape was not taken as closing the window";
+}
+
+}  // namespace
+}  // namespace hx4x
