@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -24,12 +25,23 @@ class LockFileToken : public InstanceToken {
     int descriptor_;
 };
 
+// The user's runtime folder, else a folder of the user's own that nobody else may enter, so
+// another user can neither block nor take this user's token.
 std::string lock_folder() {
     const char* runtime = std::getenv("XDG_RUNTIME_DIR");
     if (runtime != nullptr && runtime[0] == '/') {
         return runtime;
     }
-    return "/tmp";
+    const std::string folder = "/tmp/hx4x-" + std::to_string(static_cast<unsigned long>(getuid()));
+    struct stat status {};
+    if (mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) {
+        return {};
+    }
+    if (lstat(folder.c_str(), &status) != 0 || !S_ISDIR(status.st_mode) ||
+        status.st_uid != getuid() || (status.st_mode & 0077) != 0) {
+        return {};
+    }
+    return folder;
 }
 
 }  // namespace

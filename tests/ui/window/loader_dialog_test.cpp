@@ -38,8 +38,10 @@ QApplication& application() {
     if (std::getenv("QT_QPA_PLATFORM") == nullptr) {
         setenv("QT_QPA_PLATFORM", "offscreen", 1);
     }
-    static QApplication app(argc, argv);
-    return app;
+    // Never destroyed: a QApplication torn down among the process's static objects would
+    // outlive the window system's own.
+    static QApplication* app = new QApplication(argc, argv);
+    return *app;
 }
 
 // A window whose status changes can trigger a test's own input, as an operator would press

@@ -66,9 +66,12 @@ void start_log(const CommandLineParser& parser) {
 }  // namespace
 
 int run_loader(int argc, char** argv) {
-    // The command line as given, before the window system takes its own options out.
+    // The whole command line goes to the program's own parser; Qt sees only the program
+    // path, so it never takes an option meant for the program.
     const std::string command_line = command_line_from_argv(argc, argv);
-    QApplication application(argc, argv);
+    int qt_argc = argc > 0 ? 1 : 0;
+    char* qt_argv[] = {argc > 0 ? argv[0] : nullptr, nullptr};
+    QApplication application(qt_argc, qt_argv);
     // The layout is made for the template font, Tahoma 8 (or the closest the system has).
     QFont font(QStringLiteral("Tahoma"));
     font.setPointSize(8);

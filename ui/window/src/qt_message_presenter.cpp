@@ -25,6 +25,8 @@ int QtMessagePresenter::present(const MessageBoxRequest& request) {
     }
     QMessageBox box(icon, to_qt(request.title), to_qt(request.text), QMessageBox::NoButton,
                     static_cast<QWidget*>(request.owner));
+    // Wide enough that the tab-aligned rows of the confirmation stay on one line each.
+    box.setStyleSheet(QStringLiteral("QLabel#qt_msgbox_label { min-width: 460px; }"));
     if (!request.yes_no) {
         box.setStandardButtons(QMessageBox::Ok);
         box.exec();
