@@ -128,6 +128,23 @@ TEST(ConsoleSafety, DumpsNeverDestroyAFile) {
     }
 }
 
+// A dump the disk cannot hold is warned about; the update itself is not affected.
+TEST(ConsoleSafety, ADumpThatCannotBeWrittenWholeIsWarnedAbout) {
+    TempDir dir;
+    const std::string firmware = dir.file("fw.hex");
+    write_file(firmware, read_file(sample));
+    ProcessSetup small_disk;
+    small_disk.file_size_limit = 1024;
+    const auto result = run_process(
+        binary, {"emulate_counter=112", "yes", "skip_burning", "dump_firmware", firmware}, no_visa,
+        {}, 60, small_disk);
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_TRUE(contains(
+        result.err,
+        "warning: The firmware dump could not be written completely: " + dir.file("fw.firmware")))
+        << result.err;
+}
+
 TEST(ConsoleSafety, OutputThatCannotBeWrittenExits9) {
     TempDir dir;
     struct Case {

@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -27,6 +28,7 @@ struct ProcessSetup {
     bool close_out = false;             // started with standard output closed
     bool close_err = false;             // started with standard error closed
     std::string out_file;               // standard output written to this file instead
+    long file_size_limit = -1;          // bytes any file may grow to (a full disk); -1: none
 };
 
 // Runs the program with these arguments and extra environment variables (an empty value
@@ -66,6 +68,13 @@ inline ProcessResult run_process(const std::string& program, const std::vector<s
         }
         if (setup.close_err) {
             close(2);
+        }
+        if (setup.file_size_limit >= 0) {
+            // Writes past the limit fail as on a full disk instead of killing the process.
+            signal(SIGXFSZ, SIG_IGN);
+            const rlimit limit{static_cast<rlim_t>(setup.file_size_limit),
+                               static_cast<rlim_t>(setup.file_size_limit)};
+            setrlimit(RLIMIT_FSIZE, &limit);
         }
         if (!setup.directory.empty() && chdir(setup.directory.c_str()) != 0) {
             _exit(126);
