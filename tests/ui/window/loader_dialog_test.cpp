@@ -78,7 +78,22 @@ class LoaderDialogTest : public ::testing::Test {
         set_emulated_version(0);
     }
 
+    struct Options {
+        bool skip_readme = false;
+        bool start = false;
+        std::string firmware;
+        std::string mask = "(USB|GPIB)?*::INSTR";
+        // Called before the window opens, so it sees the very first requests.
+        std::function<void(ScriptedDialog&)> before_open;
+    };
+
     std::unique_ptr<ScriptedDialog> open_window(bool skip_readme = false) {
+        Options options;
+        options.skip_readme = skip_readme;
+        return open_window(options);
+    }
+
+    std::unique_ptr<ScriptedDialog> open_window(const Options& options) {
         const BrandPictures pictures = program_brand_pictures("");
         auto dialog = std::make_unique<ScriptedDialog>(
             LoaderDialog::Identity{"HX-4x Firmware Loader",
@@ -86,14 +101,17 @@ class LoaderDialogTest : public ::testing::Test {
                                    to_qt_image(pictures.logo), to_qt_image(pictures.background)},
             gate);
         dialog->set_settings_file(dir.file("loader.ini"));
-        dialog->set_firmware_file("");
-        dialog->set_mask("(USB|GPIB)?*::INSTR");
+        dialog->set_firmware_file(options.firmware);
+        dialog->set_mask(options.mask);
         dialog->set_selected_address("");
-        dialog->set_start(false);
-        dialog->set_skip_readme(skip_readme);
+        dialog->set_start(options.start);
+        dialog->set_skip_readme(options.skip_readme);
         dialog->set_skip_burning(false);
         dialog->set_dump_sending(false);
         dialog->set_dump_firmware(false);
+        if (options.before_open) {
+            options.before_open(*dialog);
+        }
         dialog->show();
         dialog->initialise();
         QCoreApplication::processEvents();
@@ -177,6 +195,38 @@ TEST_F(LoaderDialogTest, AnUpdateRunsInTheBusyStateAndTheSettingsAreKept) {
     EXPECT_NE(saved.find("hex_file_name_0=" + firmware + "\r\n"), std::string::npos) << saved;
     EXPECT_NE(saved.find("last_used_instrument=" + std::string(emulated_resource_name)),
               std::string::npos);
+}
+
+// With start the window opens on the update page and the update runs by itself; a file
+// dropped meanwhile is refused and the run goes on.
+TEST_F(LoaderDialogTest, StartUpdatesByItselfAndRefusesADropDuringTheRun) {
+    Options options;
+    options.start = true;
+    options.firmware = firmware;
+    options.mask = "";
+    bool dropped = false;
+    options.before_open = [&](ScriptedDialog& opening) {
+        EXPECT_EQ(opening.current_page(), page_readme);
+        opening.on_status = [&](const std::string& caption) {
+            if (caption == text::sending_caption && !dropped) {
+                dropped = true;
+                opening.controller().file_dropped(dir.file("other.hex"));
+            }
+        };
+    };
+    // The automatic-start request is handled as the window opens.
+    auto dialog = open_window(options);
+    EXPECT_EQ(dialog->current_page(), page_update);
+    EXPECT_TRUE(dropped);
+    EXPECT_TRUE(dialog->controller().outcome().succeeded()) << presenter.boxes.back().text;
+    const auto refusals = std::count_if(
+        presenter.boxes.begin(), presenter.boxes.end(),
+        [](const MessageBoxRequest& box) { return box.text == text::already_running; });
+    EXPECT_EQ(refusals, 1);
+    EXPECT_EQ(dialog->file_box_text(), firmware);
+
+    dialog->back_button()->click();
+    EXPECT_EQ(dialog->instruments_label()->text(), QStringLiteral("Connected instruments:"));
 }
 
 // Escape pressed while sending (after the step's first drain) is taken as a cancel at the
