@@ -10,10 +10,10 @@
 #include <vector>
 
 #include "app/emulated_version.hpp"
+#include "fake_clock.hpp"
 #include "firmware/hex_file_reader.hpp"
 #include "hexgen/hex_generator.hpp"
 #include "instrument/emulation.hpp"
-#include "instrument/fake_clock.hpp"
 #include "instrument/visa_library.hpp"
 #include "update/counter_protocol.hpp"
 #include "update/fill_block.hpp"

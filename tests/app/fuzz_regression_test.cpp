@@ -19,10 +19,11 @@ TEST(VersionInfoFuzzRegression, ReplaysKeptInputs) {
     std::size_t replayed = 0;
     for (const fs::path& folder : folders) {
         if (!fs::is_directory(folder)) {
+            ADD_FAILURE() << "no folder of inputs " << folder;  // a misspelt name replays nothing
             continue;
         }
         for (const auto& entry : fs::directory_iterator(folder)) {
-            if (!entry.is_regular_file()) {
+            if (!entry.is_regular_file() || entry.path().filename().string().front() == '.') {
                 continue;
             }
             std::ifstream in(entry.path(), std::ios::binary);

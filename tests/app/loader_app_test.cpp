@@ -6,6 +6,7 @@
 #include "AuxLib/operator_message.hpp"
 #include "app/emulated_version.hpp"
 #include "app/loader_app.hpp"
+#include "case_name.hpp"
 #include "loader_usage_text.hpp"
 
 namespace hx4x {
@@ -96,6 +97,7 @@ TEST_F(LoaderAppTest, TheFourSwitchesReachTheReceiver) {
 }
 
 struct OptionCase {
+    const char* name;
     const char* arguments;
     const char* mask;
     const char* firmware;
@@ -119,38 +121,45 @@ const char default_mask[] = "(USB|GPIB)?*::INSTR";
 
 INSTANTIATE_TEST_SUITE_P(
     Table, OptionResults,
-    ::testing::Values(OptionCase{"bus=usb", "USB?*::INSTR", "", "", false},
-                      OptionCase{"bus=GPIB", "GPIB?*::INSTR", "", "", false},
-                      OptionCase{"bus=Any", default_mask, "", "", false},
-                      OptionCase{"bus=GPIB mask=?*::INSTR", "?*::INSTR", "", "", false},
-                      OptionCase{"mask=?*::INSTR bus=USB", "?*::INSTR", "", "", false},
-                      OptionCase{"mask=", "", "", "", false},
-                      OptionCase{"\"mask=  TCPIP?*  \"", "TCPIP?*", "", "", false},
-                      // The parser accepts the value trimmed, so the mask follows it.
-                      OptionCase{"\"bus= usb \"", "USB?*::INSTR", "", "", false},
-                      OptionCase{"counter=\"  USB0::0x1234::0x5678::SN1::INSTR  \"", default_mask,
-                                 "", "USB0::0x1234::0x5678::SN1::INSTR", false},
-                      OptionCase{"\"hex_file=  fw 1.hex\"", default_mask, "  fw 1.hex", "", false},
-                      OptionCase{"fw.hex", default_mask, "fw.hex", "", true},
-                      OptionCase{"fw.hex hex_file=other.hex", default_mask, "fw.hex", "", true},
-                      OptionCase{"hex_file=other.hex fw.hex", default_mask, "fw.hex", "", true},
-                      OptionCase{"hex_file=other.hex start", default_mask, "other.hex", "", true},
-                      OptionCase{"strat", default_mask, "strat", "", true},
-                      // A doubled hyphen is a prefix as in every other POSIX tool.
-                      OptionCase{"--start", default_mask, "", "", true},
-                      OptionCase{"x=y", default_mask, "x", "", true},
-                      OptionCase{"=y", default_mask, "y", "", true},
-                      OptionCase{"-", default_mask, "", "", true},
-                      // A slash is a prefix only before an option name; anything else after
-                      // it is an absolute path, a file in the root included.
-                      OptionCase{"/tmp/fw.hex", default_mask, "/tmp/fw.hex", "", true},
-                      OptionCase{"/fw.hex", default_mask, "/fw.hex", "", true},
-                      OptionCase{"/strat", default_mask, "/strat", "", true},
-                      OptionCase{"/start", default_mask, "", "", true},
-                      OptionCase{"\"/tmp/fw files/v 1.hex\"", default_mask, "/tmp/fw files/v 1.hex",
-                                 "", true}));
+    ::testing::Values(
+        OptionCase{"BusUsb", "bus=usb", "USB?*::INSTR", "", "", false},
+        OptionCase{"BusGpib", "bus=GPIB", "GPIB?*::INSTR", "", "", false},
+        OptionCase{"BusAny", "bus=Any", default_mask, "", "", false},
+        OptionCase{"MaskAfterBusWins", "bus=GPIB mask=?*::INSTR", "?*::INSTR", "", "", false},
+        OptionCase{"MaskBeforeBusWins", "mask=?*::INSTR bus=USB", "?*::INSTR", "", "", false},
+        OptionCase{"EmptyMask", "mask=", "", "", "", false},
+        OptionCase{"MaskTrimmed", "\"mask=  TCPIP?*  \"", "TCPIP?*", "", "", false},
+        // The parser accepts the value trimmed, so the mask follows it.
+        OptionCase{"BusTrimmed", "\"bus= usb \"", "USB?*::INSTR", "", "", false},
+        OptionCase{"CounterTrimmed", "counter=\"  USB0::0x1234::0x5678::SN1::INSTR  \"",
+                   default_mask, "", "USB0::0x1234::0x5678::SN1::INSTR", false},
+        OptionCase{"FileKeepsItsBlanks", "\"hex_file=  fw 1.hex\"", default_mask, "  fw 1.hex", "",
+                   false},
+        OptionCase{"BareFileStarts", "fw.hex", default_mask, "fw.hex", "", true},
+        OptionCase{"BareFileBeatsANamedFileAfter", "fw.hex hex_file=other.hex", default_mask,
+                   "fw.hex", "", true},
+        OptionCase{"BareFileBeatsANamedFileBefore", "hex_file=other.hex fw.hex", default_mask,
+                   "fw.hex", "", true},
+        OptionCase{"NamedFileWithStart", "hex_file=other.hex start", default_mask, "other.hex", "",
+                   true},
+        OptionCase{"MisspeltStartIsAFile", "strat", default_mask, "strat", "", true},
+        // A doubled hyphen is a prefix as in every other POSIX tool.
+        OptionCase{"DoubleHyphenStart", "--start", default_mask, "", "", true},
+        OptionCase{"UnknownOptionNameIsTheFile", "x=y", default_mask, "x", "", true},
+        OptionCase{"EmptyOptionNameValueIsTheFile", "=y", default_mask, "y", "", true},
+        OptionCase{"LoneHyphenStarts", "-", default_mask, "", "", true},
+        // A slash is a prefix only before an option name; anything else after
+        // it is an absolute path, a file in the root included.
+        OptionCase{"AbsolutePath", "/tmp/fw.hex", default_mask, "/tmp/fw.hex", "", true},
+        OptionCase{"FileInTheRoot", "/fw.hex", default_mask, "/fw.hex", "", true},
+        OptionCase{"SlashBeforeAMisspeltOptionIsAPath", "/strat", default_mask, "/strat", "", true},
+        OptionCase{"SlashStart", "/start", default_mask, "", "", true},
+        OptionCase{"AbsolutePathWithBlanks", "\"/tmp/fw files/v 1.hex\"", default_mask,
+                   "/tmp/fw files/v 1.hex", "", true}),
+    testing_support::CaseName());
 
 struct FailureCase {
+    const char* name;
     const char* arguments;
     const char* message;
 };
@@ -174,20 +183,27 @@ TEST_P(ParseFailures, ShowOneErrorBoxWithTheUsageAndEndTheProgram) {
 INSTANTIATE_TEST_SUITE_P(
     Table, ParseFailures,
     ::testing::Values(
-        FailureCase{"bus=serial", "Illegal value 'serial' of the argument 'bus'"},
-        FailureCase{"bus=", "Illegal value '' of the argument 'bus'"},
-        FailureCase{"a.hex b.hex",
+        FailureCase{"BusSerial", "bus=serial", "Illegal value 'serial' of the argument 'bus'"},
+        FailureCase{"BusEmpty", "bus=", "Illegal value '' of the argument 'bus'"},
+        FailureCase{"TwoFiles", "a.hex b.hex",
                     "The argument 'unnamed parameter' must not occur in the command line more "
                     "than once"},
-        FailureCase{"start=yes", "It is not possible to give a value for argument 'start'"},
-        FailureCase{"start=", "It is not possible to give a value for argument 'start'"},
-        FailureCase{"emulate_counter", "Value not given for the argument 'emulate_counter'"},
-        FailureCase{"hex_file=a.hex hex_file=a.hex",
+        FailureCase{"StartWithAValue", "start=yes",
+                    "It is not possible to give a value for argument 'start'"},
+        FailureCase{"StartWithAnEmptyValue",
+                    "start=", "It is not possible to give a value for argument 'start'"},
+        FailureCase{"EmulateWithoutAValue", "emulate_counter",
+                    "Value not given for the argument 'emulate_counter'"},
+        FailureCase{"HexFileTwice", "hex_file=a.hex hex_file=a.hex",
                     "The argument 'hex_file' must not occur in the command line more than once"},
         // A parse failure wins over help.
-        FailureCase{"help start=1", "It is not possible to give a value for argument 'start'"},
-        FailureCase{"help=me", "It is not possible to give a value for argument 'help'"},
-        FailureCase{"bus=%s%n", "Illegal value '%s%n' of the argument 'bus'"}));
+        FailureCase{"FailureWinsOverHelp", "help start=1",
+                    "It is not possible to give a value for argument 'start'"},
+        FailureCase{"HelpWithAValue", "help=me",
+                    "It is not possible to give a value for argument 'help'"},
+        FailureCase{"BusWithFormatCharacters", "bus=%s%n",
+                    "Illegal value '%s%n' of the argument 'bus'"}),
+    testing_support::CaseName());
 
 class HelpSpellings : public LoaderAppTest, public ::testing::WithParamInterface<const char*> {};
 
@@ -201,9 +217,11 @@ TEST_P(HelpSpellings, ShowTheUsageInAnInformationBox) {
 
 INSTANTIATE_TEST_SUITE_P(Table, HelpSpellings,
                          ::testing::Values("help", "-help", "/help", "\\help", "HELP",
-                                           "fw.hex help"));
+                                           "fw.hex help"),
+                         testing_support::TextCaseName());
 
 struct EmulationCase {
+    const char* name;
     const char* value;
     std::uint32_t version;
 };
@@ -217,17 +235,21 @@ TEST_P(Emulation, TakesOnlyWholeDecimalNumbersFrom100To1000) {
     EXPECT_EQ(emulated_version(), GetParam().version);
 }
 
-INSTANTIATE_TEST_SUITE_P(Table, Emulation,
-                         ::testing::Values(EmulationCase{"100", 100}, EmulationCase{"1000", 1000},
-                                           EmulationCase{"112", 112}, EmulationCase{"0112", 112},
-                                           EmulationCase{"99", 0}, EmulationCase{"1001", 0},
-                                           EmulationCase{"+112", 0}, EmulationCase{"-112", 0},
-                                           EmulationCase{"1.12", 0}, EmulationCase{"112x", 0},
-                                           EmulationCase{" 112", 0}, EmulationCase{"", 0},
-                                           EmulationCase{"4294967408", 0},
-                                           EmulationCase{"99999999999999999999", 0}));
+INSTANTIATE_TEST_SUITE_P(
+    Table, Emulation,
+    ::testing::Values(
+        EmulationCase{"Lowest100", "100", 100}, EmulationCase{"Highest1000", "1000", 1000},
+        EmulationCase{"Plain112", "112", 112}, EmulationCase{"LeadingZero", "0112", 112},
+        EmulationCase{"Below100", "99", 0}, EmulationCase{"Above1000", "1001", 0},
+        EmulationCase{"PlusSign", "+112", 0}, EmulationCase{"MinusSign", "-112", 0},
+        EmulationCase{"DecimalPoint", "1.12", 0}, EmulationCase{"TrailingLetter", "112x", 0},
+        EmulationCase{"LeadingBlank", " 112", 0}, EmulationCase{"Empty", "", 0},
+        EmulationCase{"WrapsTo112", "4294967408", 0},
+        EmulationCase{"FarOverflow", "99999999999999999999", 0}),
+    testing_support::CaseName());
 
 struct SettingsCase {
+    const char* name;
     const char* command_line;
     const char* settings;
 };
@@ -241,13 +263,14 @@ TEST_P(SettingsFile, IsTheProgramPathWithTheExtensionIni) {
 
 INSTANTIATE_TEST_SUITE_P(
     Table, SettingsFile,
-    ::testing::Values(SettingsCase{"\"C:\\Program Files\\tool\\HX4xLoader.exe\" start",
-                                   "C:\\Program Files\\tool\\HX4xLoader.ini"},
-                      SettingsCase{"/opt/hx4x/bin/HX4xLoader start",
-                                   "/opt/hx4x/bin/HX4xLoader.ini"},
-                      SettingsCase{"./loader", "./loader.ini"},
-                      SettingsCase{"loader", "loader.ini"},
-                      SettingsCase{"/opt/v1.2/loader", "/opt/v1.2/loader.ini"}));
+    ::testing::Values(
+        SettingsCase{"WindowsPathWithBlanks", "\"C:\\Program Files\\tool\\HX4xLoader.exe\" start",
+                     "C:\\Program Files\\tool\\HX4xLoader.ini"},
+        SettingsCase{"PosixPath", "/opt/hx4x/bin/HX4xLoader start", "/opt/hx4x/bin/HX4xLoader.ini"},
+        SettingsCase{"RelativePath", "./loader", "./loader.ini"},
+        SettingsCase{"BareName", "loader", "loader.ini"},
+        SettingsCase{"DotInAFolderName", "/opt/v1.2/loader", "/opt/v1.2/loader.ini"}),
+    testing_support::CaseName());
 
 TEST_F(LoaderAppTest, EachCallStartsFromAFreshParse) {
     ASSERT_TRUE(run("hex_file=a.hex emulate_counter=112"));

@@ -129,11 +129,12 @@ TEST_P(ReleaseFiles, ReadTheirOwnRecordWhenRun) {
     fs::remove(output);
 }
 
-INSTANTIATE_TEST_SUITE_P(Three, ReleaseFiles,
-                         ::testing::Values(Release{"HX4xLoader", "HX-4x Firmware Loader"},
-                                           Release{"RV226xLoader", "RV226x Firmware Loader"},
-                                           Release{"LTA5xLMA5xLoader",
-                                                   "LTA5x/LMA5x Firmware Loader"}));
+INSTANTIATE_TEST_SUITE_P(
+    Three, ReleaseFiles,
+    ::testing::Values(Release{"HX4xLoader", "HX-4x Firmware Loader"},
+                      Release{"RV226xLoader", "RV226x Firmware Loader"},
+                      Release{"LTA5xLMA5xLoader", "LTA5x/LMA5x Firmware Loader"}),
+    [](const ::testing::TestParamInfo<Release>& param) { return std::string(param.param.file); });
 
 void expect_no_record(VersionInfo& info, const std::string& path,
                       const std::optional<std::string>& name = std::nullopt) {

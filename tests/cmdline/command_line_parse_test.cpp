@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "case_name.hpp"
 #include "cmdline/command_line_parser.hpp"
 #include "program_table.hpp"
 
@@ -9,6 +10,7 @@ namespace hx4x {
 namespace {
 
 struct ParseCase {
+    const char* name;
     const char* line;
     bool ok;
     const char* message;  // the parser's error_message
@@ -28,26 +30,29 @@ TEST_P(LoaderTableParse, ResultAndExactMessage) {
 INSTANTIATE_TEST_SUITE_P(
     Messages, LoaderTableParse,
     ::testing::Values(
-        ParseCase{"", true, ""}, ParseCase{"loader.exe HELP", true, ""},
-        ParseCase{"loader.exe bus=serial", false, "Illegal value 'serial' of the argument 'bus'"},
-        ParseCase{"loader.exe bus=", false, "Illegal value '' of the argument 'bus'"},
-        ParseCase{"loader.exe bus=usb", true, ""},
-        ParseCase{"loader.exe start=yes", false,
+        ParseCase{"Empty", "", true, ""}, ParseCase{"HelpInCapitals", "loader.exe HELP", true, ""},
+        ParseCase{"BusSerial", "loader.exe bus=serial", false,
+                  "Illegal value 'serial' of the argument 'bus'"},
+        ParseCase{"BusEmpty", "loader.exe bus=", false, "Illegal value '' of the argument 'bus'"},
+        ParseCase{"BusUsb", "loader.exe bus=usb", true, ""},
+        ParseCase{"StartWithAValue", "loader.exe start=yes", false,
                   "It is not possible to give a value for argument 'start'"},
-        ParseCase{"loader.exe -start=", false,
+        ParseCase{"StartWithAnEmptyValue", "loader.exe -start=", false,
                   "It is not possible to give a value for argument 'start'"},
-        ParseCase{"loader.exe emulate_counter", false,
+        ParseCase{"EmulateWithoutAValue", "loader.exe emulate_counter", false,
                   "Value not given for the argument 'emulate_counter'"},
-        ParseCase{"loader.exe hex_file=a.hex /HEX_FILE=b.hex", false,
+        ParseCase{"HexFileTwiceInAnyCase", "loader.exe hex_file=a.hex /HEX_FILE=b.hex", false,
                   "The argument 'HEX_FILE' must not occur in the command line more than once"},
-        ParseCase{"loader.exe a.hex b.hex", false,
+        ParseCase{"TwoFiles", "loader.exe a.hex b.hex", false,
                   "The argument 'unnamed parameter' must not occur in the command line more "
                   "than once"},
         // Only the first failure counts; later tokens are not looked at.
-        ParseCase{"loader.exe start=1 bus=serial", false,
+        ParseCase{"OnlyTheFirstFailureCounts", "loader.exe start=1 bus=serial", false,
                   "It is not possible to give a value for argument 'start'"},
         // A percent sign is plain text, never a format.
-        ParseCase{"loader.exe bus=%s%n", false, "Illegal value '%s%n' of the argument 'bus'"}));
+        ParseCase{"PercentSignIsPlainText", "loader.exe bus=%s%n", false,
+                  "Illegal value '%s%n' of the argument 'bus'"}),
+    testing_support::CaseName());
 
 CommandLineParser loader_parser(const std::string& line) {
     CommandLineParser parser("-\\/", '=');

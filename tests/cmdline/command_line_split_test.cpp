@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "case_name.hpp"
 #include "cmdline/command_line_parser.hpp"
 
 namespace hx4x {
@@ -11,6 +12,7 @@ namespace {
 using Tokens = std::vector<std::string>;
 
 struct SplitCase {
+    const char* name;
     const char* line;
     const char* program;  // name_with_extension of the program path
     Tokens tokens;
@@ -29,22 +31,25 @@ TEST_P(CommandLineSplit, GivesProgramPathAndTokens) {
 INSTANTIATE_TEST_SUITE_P(
     Cases, CommandLineSplit,
     ::testing::Values(
-        SplitCase{"", "", {}}, SplitCase{" \t\n ", "", {}},
-        SplitCase{"loader.exe", "loader.exe", {}},
-        SplitCase{"\"C:\\Tools\\loader.exe\" -hex_file=\"D:\\fw files\\v112.hex\" start",
+        SplitCase{"Empty", "", "", {}}, SplitCase{"BlanksOnly", " \t\n ", "", {}},
+        SplitCase{"ProgramOnly", "loader.exe", "loader.exe", {}},
+        SplitCase{"QuotedPathAndValue",
+                  "\"C:\\Tools\\loader.exe\" -hex_file=\"D:\\fw files\\v112.hex\" start",
                   "loader.exe",
                   {"-hex_file=D:\\fw files\\v112.hex", "start"}},
         // A quoted part glues to the text before it and ends the token at its closing quote.
-        SplitCase{"p a\"b c\"d", "p", {"ab c", "d"}},
+        SplitCase{"QuoteGluesToTheTextBefore", "p a\"b c\"d", "p", {"ab c", "d"}},
         // Quotes around nothing or blanks give nothing.
-        SplitCase{"p \"\" \"  \" x", "p", {"x"}},
+        SplitCase{"EmptyQuotesGiveNothing", "p \"\" \"  \" x", "p", {"x"}},
         // An unclosed quote takes the rest of the line.
-        SplitCase{"p \"open to the end", "p", {"open to the end"}},
+        SplitCase{"UnclosedQuoteTakesTheRest", "p \"open to the end", "p", {"open to the end"}},
         // Line feeds separate tokens only between tokens.
-        SplitCase{"p a\nb\n c", "p", {"a\nb", "c"}}, SplitCase{"p\ta\t\tb", "p", {"a", "b"}},
+        SplitCase{"LineFeedInsideAToken", "p a\nb\n c", "p", {"a\nb", "c"}},
+        SplitCase{"TabsSeparate", "p\ta\t\tb", "p", {"a", "b"}},
         // A first token that names no file is refused and the next one becomes the path.
-        SplitCase{"\\ loader.exe x", "loader.exe", {"x"}},
-        SplitCase{"p \" padded \"", "p", {"padded"}}));
+        SplitCase{"RefusedFirstTokenIsSkipped", "\\ loader.exe x", "loader.exe", {"x"}},
+        SplitCase{"QuotedBlanksAreTrimmed", "p \" padded \"", "p", {"padded"}}),
+    testing_support::CaseName());
 
 TEST(CommandLineSplit, QuotedProgramPathWithBlanks) {
     CommandLineParser parser("-\\/", '=');

@@ -8,6 +8,7 @@ namespace hx4x {
 namespace {
 
 struct PathCase {
+    const char* label;  // `name` is the path's own
     const char* text;
     bool ok;
     const char* directory;
@@ -28,15 +29,22 @@ TEST_P(FilePathAssign, SplitsAtLastSeparatorAndLastDot) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, FilePathAssign,
-    ::testing::Values(
-        PathCase{"C:\\Tools\\loader.exe", true, "C:\\Tools", "loader", "exe"},
-        PathCase{"C:\\Program Files\\tool\\app.exe", true, "C:\\Program Files\\tool", "app", "exe"},
-        PathCase{"/usr/local/bin/hx4x-update", true, "/usr/local/bin", "hx4x-update", ""},
-        PathCase{"dir/sub\\fw.v1.hex", true, "dir/sub", "fw.v1", "hex"},
-        PathCase{".hex", true, "", "", "hex"}, PathCase{"name.", true, "", "name", ""},
-        PathCase{"plain", true, "", "plain", ""}, PathCase{"C:\\Tools\\", false, "", "", ""},
-        PathCase{"/", false, "", "", ""}, PathCase{".", false, "", "", ""},
-        PathCase{"", false, "", "", ""}));
+    ::testing::Values(PathCase{"WindowsPath", "C:\\Tools\\loader.exe", true, "C:\\Tools", "loader",
+                               "exe"},
+                      PathCase{"WindowsPathWithBlanks", "C:\\Program Files\\tool\\app.exe", true,
+                               "C:\\Program Files\\tool", "app", "exe"},
+                      PathCase{"PosixPathWithoutExtension", "/usr/local/bin/hx4x-update", true,
+                               "/usr/local/bin", "hx4x-update", ""},
+                      PathCase{"MixedSeparatorsAndTwoDots", "dir/sub\\fw.v1.hex", true, "dir/sub",
+                               "fw.v1", "hex"},
+                      PathCase{"ExtensionOnly", ".hex", true, "", "", "hex"},
+                      PathCase{"EmptyExtension", "name.", true, "", "name", ""},
+                      PathCase{"NameOnly", "plain", true, "", "plain", ""},
+                      PathCase{"EndsWithASeparator", "C:\\Tools\\", false, "", "", ""},
+                      PathCase{"RootOnly", "/", false, "", "", ""},
+                      PathCase{"LoneDot", ".", false, "", "", ""},
+                      PathCase{"Empty", "", false, "", "", ""}),
+    [](const ::testing::TestParamInfo<PathCase>& param) { return std::string(param.param.label); });
 
 TEST(FilePath, FullPathJoinsWithTheSeparatorItWasSplitAt) {
     FilePath windows;

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "app/loader_app.hpp"
+#include "case_name.hpp"
 #include "cmdline/argv_command_line.hpp"
 #include "console/console_options.hpp"
 
@@ -60,6 +61,7 @@ TEST(ConsoleOptionsTest, ConsoleSwitchesAreDescribed) {
 }
 
 struct MaskCase {
+    const char* name;
     std::vector<const char*> args;
     std::string mask;
 };
@@ -75,12 +77,14 @@ TEST_P(ConsoleMask, FromBusAndMask) {
 
 INSTANTIATE_TEST_SUITE_P(
     Options, ConsoleMask,
-    ::testing::Values(MaskCase{{}, "(USB|GPIB)?*::INSTR"}, MaskCase{{"bus=usb"}, "USB?*::INSTR"},
-                      MaskCase{{"-BUS=Gpib"}, "GPIB?*::INSTR"},
-                      MaskCase{{"bus=Any"}, "(USB|GPIB)?*::INSTR"},
-                      MaskCase{{"bus=GPIB", "mask=?*::INSTR"}, "?*::INSTR"},
-                      MaskCase{{"mask="}, ""},
-                      MaskCase{{"mask= GPIB0::1::INSTR "}, "GPIB0::1::INSTR"}));
+    ::testing::Values(MaskCase{"NoBus", {}, "(USB|GPIB)?*::INSTR"},
+                      MaskCase{"BusUsb", {"bus=usb"}, "USB?*::INSTR"},
+                      MaskCase{"BusGpibInAnyCase", {"-BUS=Gpib"}, "GPIB?*::INSTR"},
+                      MaskCase{"BusAny", {"bus=Any"}, "(USB|GPIB)?*::INSTR"},
+                      MaskCase{"MaskWinsOverBus", {"bus=GPIB", "mask=?*::INSTR"}, "?*::INSTR"},
+                      MaskCase{"EmptyMask", {"mask="}, ""},
+                      MaskCase{"MaskTrimmed", {"mask= GPIB0::1::INSTR "}, "GPIB0::1::INSTR"}),
+    testing_support::CaseName());
 
 TEST(ConsoleOptionsTest, FileCounterAndSwitches) {
     bool ok = false;

@@ -10,9 +10,9 @@
 
 #include "app/emulated_version.hpp"
 #include "console/console_app.hpp"
+#include "fake_clock.hpp"
 #include "hex_text.hpp"
 #include "instrument/clock.hpp"
-#include "instrument/fake_clock.hpp"
 #include "temp_dir.hpp"
 
 namespace hx4x::testing_support {

@@ -2,6 +2,7 @@
 
 #include <map>
 
+#include "case_name.hpp"
 #include "console/console_texts.hpp"
 #include "console_run_fixture.hpp"
 #include "firmware/firmware_check.hpp"
@@ -60,6 +61,7 @@ TEST_F(ConsoleRunTest, WithoutATerminalAndWithoutYesTheAnswerIsNo) {
 }
 
 struct FailureCase {
+    const char* name;
     std::vector<std::string> args;
     int status;
     std::string err_text;
@@ -86,19 +88,25 @@ TEST_P(ConsoleRunFailure, PrintsTheControllersTextAndItsStatus) {
 INSTANTIATE_TEST_SUITE_P(
     Statuses, ConsoleRunFailure,
     ::testing::Values(
-        FailureCase{{"emulate_counter=112", "yes"},
+        FailureCase{"NoFirmwareFile",
+                    {"emulate_counter=112", "yes"},
                     2,
                     "error: You need to specify firmware file before starting update\n"},
-        FailureCase{{"emulate_counter=112", "yes", "hex_file=missing.hex"},
+        FailureCase{"MissingFile",
+                    {"emulate_counter=112", "yes", "hex_file=missing.hex"},
                     2,
                     "error: Firmware file doesn't exist:\nmissing.hex\n"},
-        FailureCase{{"emulate_counter=112", "yes", "BAD"}, 2, "error: Error parsing file '"},
-        FailureCase{{"emulate_counter=112", "yes", "counter=GPIB0::9::INSTR", "FIRMWARE"},
+        FailureCase{
+            "RefusedFile", {"emulate_counter=112", "yes", "BAD"}, 2, "error: Error parsing file '"},
+        FailureCase{"NamedCounterNotFound",
+                    {"emulate_counter=112", "yes", "counter=GPIB0::9::INSTR", "FIRMWARE"},
                     4,
                     "error: The counter given with counter= was not found:\n\tGPIB0::9::INSTR\n"
                     "\nInstruments found:\n\tUSB0::0x5D3C::0x0090::100000::INSTR\n"},
-        FailureCase{{"bus=serial"}, 1, "Command line parsing error:\n\tIllegal value 'serial'"},
-        FailureCase{{"check"}, 2, "error: You need to specify firmware file"}));
+        FailureCase{
+            "BadBus", {"bus=serial"}, 1, "Command line parsing error:\n\tIllegal value 'serial'"},
+        FailureCase{"CheckWithoutAFile", {"check"}, 2, "error: You need to specify firmware file"}),
+    testing_support::CaseName());
 
 TEST_F(ConsoleRunTest, NamedCounterThatIsListedIsUpdated) {
     EXPECT_EQ(run({"emulate_counter=112", "yes", "counter=" + emulated_address, firmware}), 0);

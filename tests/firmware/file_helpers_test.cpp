@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <string>
 
+#include "case_name.hpp"
 #include "hex_test_support.hpp"
 
 namespace hx4x {
@@ -13,6 +14,7 @@ namespace {
 namespace fs = std::filesystem;
 
 struct NormalizeCase {
+    const char* name;
     std::string path;
     std::string expected;
 };
@@ -25,13 +27,21 @@ TEST_P(NormalizePath, DropsTrailingBackslashesOnly) {
 
 INSTANTIATE_TEST_SUITE_P(
     FileHelpers, NormalizePath,
-    ::testing::Values(NormalizeCase{"", ""}, NormalizeCase{"a\\b\\\\", "a\\b"},
-                      NormalizeCase{"a\\b\\", "a\\b"}, NormalizeCase{"C:", "C:\\"},
-                      NormalizeCase{"C:\\", "C:\\"}, NormalizeCase{"C:\\\\\\", "C:\\"},
-                      NormalizeCase{"\\", "\\"}, NormalizeCase{"\\\\\\", "\\"},
-                      NormalizeCase{"ab", "ab"}, NormalizeCase{"a:b", "a:b"},
-                      NormalizeCase{"x:\\", "x:\\"}, NormalizeCase{"dir/", "dir/"},
-                      NormalizeCase{"/tmp/a/", "/tmp/a/"}, NormalizeCase{"\\a", "\\a"}));
+    ::testing::Values(NormalizeCase{"Empty", "", ""},
+                      NormalizeCase{"TwoTrailingBackslashes", "a\\b\\\\", "a\\b"},
+                      NormalizeCase{"OneTrailingBackslash", "a\\b\\", "a\\b"},
+                      NormalizeCase{"DriveGetsItsRoot", "C:", "C:\\"},
+                      NormalizeCase{"DriveRootStays", "C:\\", "C:\\"},
+                      NormalizeCase{"DriveRootWithExtraBackslashes", "C:\\\\\\", "C:\\"},
+                      NormalizeCase{"RootStays", "\\", "\\"},
+                      NormalizeCase{"RootWithExtraBackslashes", "\\\\\\", "\\"},
+                      NormalizeCase{"NoBackslash", "ab", "ab"},
+                      NormalizeCase{"ColonInsideAName", "a:b", "a:b"},
+                      NormalizeCase{"LowerCaseDriveRoot", "x:\\", "x:\\"},
+                      NormalizeCase{"TrailingSlashStays", "dir/", "dir/"},
+                      NormalizeCase{"PosixTrailingSlashStays", "/tmp/a/", "/tmp/a/"},
+                      NormalizeCase{"LeadingBackslashStays", "\\a", "\\a"}),
+    testing_support::CaseName());
 
 class FileHelpersOnDisk : public ::testing::Test {
   protected:

@@ -15,10 +15,11 @@ namespace fs = std::filesystem;
 std::size_t replay(const fs::path& folder) {
     std::size_t count = 0;
     if (!fs::is_directory(folder)) {
+        ADD_FAILURE() << "no folder of inputs " << folder;  // a misspelt name replays nothing
         return count;
     }
     for (const auto& entry : fs::directory_iterator(folder)) {
-        if (!entry.is_regular_file()) {
+        if (!entry.is_regular_file() || entry.path().filename().string().front() == '.') {
             continue;
         }
         std::string bytes;

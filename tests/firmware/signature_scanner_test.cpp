@@ -5,6 +5,8 @@
 #include <random>
 #include <string>
 
+#include "case_name.hpp"
+
 namespace hx4x {
 namespace {
 
@@ -15,6 +17,7 @@ void feed_text(SignatureScanner& scanner, const std::string& text) {
 }
 
 struct FindCase {
+    const char* name;
     const char* pattern;
     std::string bytes;
     bool found;
@@ -35,11 +38,16 @@ TEST_P(SignatureScannerFind, FollowsTheRestartRule) {
 
 INSTANTIATE_TEST_SUITE_P(
     Scanner, SignatureScannerFind,
-    ::testing::Values(FindCase{"ABC", "xxABCxx", true}, FindCase{"ABC", "AABC", false},
-                      FindCase{"ABC", "AB", false}, FindCase{"ABC", "ABABC", false},
-                      FindCase{"ABC", "ABXABC", true}, FindCase{"AAB", "AAAB", false},
-                      FindCase{"ABC", "ABC", true}, FindCase{"", "anything", false},
-                      FindCase{"A\0B", std::string("A\0B", 3), true}));
+    ::testing::Values(FindCase{"FoundInTheMiddle", "ABC", "xxABCxx", true},
+                      FindCase{"NoBacktrackAfterARepeat", "ABC", "AABC", false},
+                      FindCase{"ShorterThanThePattern", "ABC", "AB", false},
+                      FindCase{"NoBacktrackAfterAPartialMatch", "ABC", "ABABC", false},
+                      FindCase{"FoundAfterAMismatch", "ABC", "ABXABC", true},
+                      FindCase{"NoBacktrackInARun", "AAB", "AAAB", false},
+                      FindCase{"ExactMatch", "ABC", "ABC", true},
+                      FindCase{"EmptyPatternFindsNothing", "", "anything", false},
+                      FindCase{"NulInsideThePattern", "A\0B", std::string("A\0B", 3), true}),
+    testing_support::CaseName());
 
 TEST(SignatureScanner, ConfigureResetsEverything) {
     SignatureScanner scanner("K:", true, 3, ';');

@@ -5,8 +5,8 @@
 #include <cstring>
 
 #include "app/emulated_version.hpp"
+#include "fake_clock.hpp"
 #include "instrument/discovery.hpp"
-#include "instrument/fake_clock.hpp"
 #include "instrument/instrument_session.hpp"
 #include "instrument/visa_library.hpp"
 

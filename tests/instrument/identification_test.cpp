@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "case_name.hpp"
+
 namespace hx4x {
 namespace {
 
@@ -60,31 +62,50 @@ INSTANTIATE_TEST_SUITE_P(Table, EveryModel,
                                            ModelCase{"QUORVELAN", "LMA5060", "Quorvelan"},
                                            ModelCase{"QUORVELAN", "LTA5100", "Quorvelan"},
                                            ModelCase{"QUORVELAN", "LTA5103", "Quorvelan"},
-                                           ModelCase{"QUORVELAN", "LTA5120", "Quorvelan"}));
+                                           ModelCase{"QUORVELAN", "LTA5120", "Quorvelan"}),
+                         // The model, less its hyphen, names the row.
+                         [](const ::testing::TestParamInfo<ModelCase>& param) {
+                             std::string name;
+                             for (const char* c = param.param.model; *c != '\0'; ++c) {
+                                 if (*c != '-') {
+                                     name += *c;
+                                 }
+                             }
+                             return name;
+                         });
 
-class Refused : public ::testing::TestWithParam<const char*> {};
+struct RefusedCase {
+    const char* name;
+    const char* reply;
+};
+
+class Refused : public ::testing::TestWithParam<RefusedCase> {};
 
 TEST_P(Refused, LeavesTheIdentityAlone) {
     CounterIdentity identity;
     identity.model = "before";
-    EXPECT_FALSE(parse_identification(usb_name, GetParam(), identity));
+    EXPECT_FALSE(parse_identification(usb_name, GetParam().reply, identity));
     EXPECT_EQ(identity.model, "before");
 }
 
-INSTANTIATE_TEST_SUITE_P(Replies, Refused,
-                         ::testing::Values("", " ,\n\t", "VALDMORE", "VALDMORE,HX-40",
-                                           "VALDMORE,HX-40,123456",           // ends after serial
-                                           "VALDMORE,RV2260,123456,V1.11",    // another row's model
-                                           "Valdmore,HX-40,123456,V1.11",     // mixed case word
-                                           "VALDMORE,hx-40,123456,V1.11",     // model case
-                                           "VALDMORE,HX-40,12345,V1.11",      // five characters
-                                           "VALDMORE,HX-40,1234567,V1.11",    // seven characters
-                                           "VALDMORE,HX-40XLX,123456,V1.11",  // longer model
-                                           "ACME,HX-40,123456,V1.11",         // unknown maker
-                                           "VALDMORE;HX-40;123456;V1.11",     // not a separator
-                                           "VALDMORE,HX-40,\0"
-                                           "123456,V1.11"  // cut at the zero
-                                           ));
+INSTANTIATE_TEST_SUITE_P(
+    Replies, Refused,
+    ::testing::Values(RefusedCase{"Empty", ""}, RefusedCase{"BlanksAndACommaOnly", " ,\n\t"},
+                      RefusedCase{"MakerOnly", "VALDMORE"},
+                      RefusedCase{"NoSerial", "VALDMORE,HX-40"},
+                      RefusedCase{"EndsAfterTheSerial", "VALDMORE,HX-40,123456"},
+                      RefusedCase{"AnotherRowsModel", "VALDMORE,RV2260,123456,V1.11"},
+                      RefusedCase{"MixedCaseMaker", "Valdmore,HX-40,123456,V1.11"},
+                      RefusedCase{"LowerCaseModel", "VALDMORE,hx-40,123456,V1.11"},
+                      RefusedCase{"FiveCharacterSerial", "VALDMORE,HX-40,12345,V1.11"},
+                      RefusedCase{"SevenCharacterSerial", "VALDMORE,HX-40,1234567,V1.11"},
+                      RefusedCase{"LongerModel", "VALDMORE,HX-40XLX,123456,V1.11"},
+                      RefusedCase{"UnknownMaker", "ACME,HX-40,123456,V1.11"},
+                      RefusedCase{"SemicolonIsNoSeparator", "VALDMORE;HX-40;123456;V1.11"},
+                      RefusedCase{"CutAtTheZeroByte",
+                                  "VALDMORE,HX-40,\0"
+                                  "123456,V1.11"}),
+    testing_support::CaseName());
 
 TEST(Identification, JoinsTheRestOfTheReplyWithSingleBlanks) {
     CounterIdentity identity;
@@ -114,6 +135,7 @@ TEST(Identification, AnUnreadableVersionStillIdentifies) {
 }
 
 struct VersionCase {
+    const char* name;
     const char* text;
     int expected;
 };
@@ -126,21 +148,26 @@ TEST_P(VersionNumber, IsExactDecimal) {
 
 INSTANTIATE_TEST_SUITE_P(
     Texts, VersionNumber,
-    ::testing::Values(VersionCase{"V1.15", 115}, VersionCase{"V1.07", 107},
-                      VersionCase{"V1.11", 111}, VersionCase{"V1.00", 100},
-                      VersionCase{"V1.01", 101}, VersionCase{"V1.10", 110},
-                      VersionCase{"V0.99", 99}, VersionCase{"V1.29", 129},
-                      VersionCase{"V1.5", 150},    // a missing digit counts as 0
-                      VersionCase{"V1.119", 111},  // further digits ignored
-                      VersionCase{"V1.", 100}, VersionCase{"V2", 200},
-                      VersionCase{"X1.15abc", 115},  // stops at the first other character
-                      VersionCase{"11.15", 115},  // the first character is skipped whatever it is
-                      VersionCase{"V.5", 50}, VersionCase{"V-1.15", -115},
-                      VersionCase{"V+2.01", 201}, VersionCase{"V", 0}, VersionCase{"", 0},
-                      VersionCase{"Vx1.15", 0}, VersionCase{"V.", 0}, VersionCase{"V-", 0},
-                      VersionCase{"V 1.15", 0}, VersionCase{"V21474836.47", 2147483647},
-                      VersionCase{"V21474836.48", 2147483647},
-                      VersionCase{"V99999999999999999999999.99", 2147483647}));
+    ::testing::Values(
+        VersionCase{"Plain", "V1.15", 115}, VersionCase{"LeadingZeroMinor", "V1.07", 107},
+        VersionCase{"Minor11", "V1.11", 111}, VersionCase{"ZeroMinor", "V1.00", 100},
+        VersionCase{"Minor01", "V1.01", 101}, VersionCase{"Minor10", "V1.10", 110},
+        VersionCase{"ZeroMajor", "V0.99", 99}, VersionCase{"Minor29", "V1.29", 129},
+        VersionCase{"OneMinorDigit", "V1.5", 150},             // a missing digit counts as 0
+        VersionCase{"ThirdMinorDigitIgnored", "V1.119", 111},  // further digits ignored
+        VersionCase{"NoMinor", "V1.", 100}, VersionCase{"NoDot", "V2", 200},
+        VersionCase{"StopsAtALetter", "X1.15abc", 115},  // stops at the first other character
+        VersionCase{"FirstCharacterSkipped", "11.15",
+                    115},  // the first character is skipped whatever it is
+        VersionCase{"NoMajor", "V.5", 50}, VersionCase{"Negative", "V-1.15", -115},
+        VersionCase{"PlusSign", "V+2.01", 201}, VersionCase{"PrefixOnly", "V", 0},
+        VersionCase{"Empty", "", 0}, VersionCase{"LetterAfterThePrefix", "Vx1.15", 0},
+        VersionCase{"DotOnly", "V.", 0}, VersionCase{"SignOnly", "V-", 0},
+        VersionCase{"BlankAfterThePrefix", "V 1.15", 0},
+        VersionCase{"Int32Max", "V21474836.47", 2147483647},
+        VersionCase{"JustOverTheLimit", "V21474836.48", 2147483647},
+        VersionCase{"FarOverTheLimit", "V99999999999999999999999.99", 2147483647}),
+    testing_support::CaseName());
 
 }  // namespace
 }  // namespace hx4x

@@ -4,7 +4,7 @@
 
 #include <limits>
 
-#include "instrument/fake_clock.hpp"
+#include "fake_clock.hpp"
 
 namespace hx4x {
 namespace {

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "case_name.hpp"
 #include "instrument/discovery.hpp"
 #include "instrument/visa_library.hpp"
 #include "visa_sim_fixture.hpp"
@@ -77,6 +78,7 @@ TEST_F(SimBinding, LoadsAgainInOneProcess) {
 }
 
 struct MaskCase {
+    const char* name;
     const char* mask;
     std::vector<std::string> expected;
 };
@@ -108,14 +110,17 @@ const std::string usb1 = "USB0::0x5D3C::0x0090::100000::INSTR";
 const std::string usb2 = "USB0::0x5D3C::0x0090::200000::INSTR";
 const std::string gpib = "GPIB0::12::INSTR";
 
-INSTANTIATE_TEST_SUITE_P(Masks, SimDiscovery,
-                         ::testing::Values(MaskCase{"", {usb1, gpib, usb2}},
-                                           MaskCase{"?*::INSTR", {usb1, gpib, usb2}},
-                                           MaskCase{"(USB|GPIB)?*::INSTR", {usb1, gpib, usb2}},
-                                           MaskCase{"usb?*", {usb1, usb2}},
-                                           MaskCase{"GPIB[0-9]::12::INSTR", {gpib}},
-                                           MaskCase{"?*200000?*", {usb2}}, MaskCase{"TCPIP?*", {}},
-                                           MaskCase{"GPIB1::3::INSTR", {}}));
+INSTANTIATE_TEST_SUITE_P(
+    Masks, SimDiscovery,
+    ::testing::Values(MaskCase{"EmptyMaskFindsAll", "", {usb1, gpib, usb2}},
+                      MaskCase{"AnyInstrument", "?*::INSTR", {usb1, gpib, usb2}},
+                      MaskCase{"UsbOrGpib", "(USB|GPIB)?*::INSTR", {usb1, gpib, usb2}},
+                      MaskCase{"LowerCaseUsb", "usb?*", {usb1, usb2}},
+                      MaskCase{"GpibBoardSet", "GPIB[0-9]::12::INSTR", {gpib}},
+                      MaskCase{"SerialNumberInside", "?*200000?*", {usb2}},
+                      MaskCase{"NoTcpip", "TCPIP?*", {}},
+                      MaskCase{"NoSuchGpibAddress", "GPIB1::3::INSTR", {}}),
+    testing_support::CaseName());
 
 TEST_F(SimDiscovery, RefusesAMaskThatDoesNotFitTheSearchBuffer) {
     ASSERT_TRUE(load_sim(three_counters));

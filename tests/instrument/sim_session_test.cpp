@@ -5,9 +5,9 @@
 #include <string>
 
 #include "app/emulated_version.hpp"
+#include "fake_clock.hpp"
 #include "instrument/discovery.hpp"
 #include "instrument/emulation.hpp"
-#include "instrument/fake_clock.hpp"
 #include "instrument/identification.hpp"
 #include "instrument/instrument_session.hpp"
 #include "visa_sim_fixture.hpp"

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "block_builder.hpp"
+#include "case_name.hpp"
 
 namespace hx4x::visa_sim {
 namespace {
@@ -69,6 +70,7 @@ TEST(CounterModel, AcceptsEveryCommandOfTheUpdateSequenceWithoutError) {
 }
 
 struct ErrorCase {
+    const char* name;
     const char* command;
     const char* error;
     int esr;
@@ -87,22 +89,27 @@ TEST_P(CounterModelError, QueuesTheErrorAndItsEventBit) {
 
 INSTANTIATE_TEST_SUITE_P(
     Table, CounterModelError,
-    ::testing::Values(ErrorCase{"SYST:FIRM:UPDATE:NOW", "-113,\"Undefined header\"", 0x20},
-                      ErrorCase{"SYSTE:PRES", "-113,\"Undefined header\"", 0x20},
-                      ErrorCase{"*IDN", "-113,\"Undefined header\"", 0x20},
-                      ErrorCase{"*CLS 1", "-108,\"Parameter not allowed\"", 0x20},
-                      ErrorCase{"*ESE", "-109,\"Missing parameter\"", 0x20},
-                      ErrorCase{"*ESE x", "-104,\"Data type error\"", 0x20},
-                      ErrorCase{"*ESE 256", "-222,\"Data out of range\"", 0x10},
-                      ErrorCase{"*SAV 10", "-222,\"Data out of range\"", 0x10},
-                      ErrorCase{"SYST:FIRM:DATA", "-109,\"Missing parameter\"", 0x20},
-                      ErrorCase{"SYST:FIRM:DATA 12", "-104,\"Data type error\"", 0x20},
-                      ErrorCase{"SYST:FIRM:DATA #", "-161,\"Invalid block data\"", 0x20},
-                      ErrorCase{"SYST:FIRM:DATA #0abc", "-161,\"Invalid block data\"", 0x20},
-                      ErrorCase{"SYST:FIRM:DATA #3", "-161,\"Invalid block data\"", 0x20},
-                      ErrorCase{"SYST:FIRM:DATA #2x1abc", "-161,\"Invalid block data\"", 0x20},
-                      ErrorCase{"SYST:FIRM:DATA #15abc", "-161,\"Invalid block data\"", 0x20},
-                      ErrorCase{"SYST:FIRM:UPD", "-221,\"Settings conflict\"", 0x10}));
+    ::testing::Values(
+        ErrorCase{"UnknownLongHeader", "SYST:FIRM:UPDATE:NOW", "-113,\"Undefined header\"", 0x20},
+        ErrorCase{"MisspeltHeader", "SYSTE:PRES", "-113,\"Undefined header\"", 0x20},
+        ErrorCase{"QueryWithoutQuestionMark", "*IDN", "-113,\"Undefined header\"", 0x20},
+        ErrorCase{"ClsWithAParameter", "*CLS 1", "-108,\"Parameter not allowed\"", 0x20},
+        ErrorCase{"EseWithoutAParameter", "*ESE", "-109,\"Missing parameter\"", 0x20},
+        ErrorCase{"EseNotANumber", "*ESE x", "-104,\"Data type error\"", 0x20},
+        ErrorCase{"EseOutOfRange", "*ESE 256", "-222,\"Data out of range\"", 0x10},
+        ErrorCase{"SavOutOfRange", "*SAV 10", "-222,\"Data out of range\"", 0x10},
+        ErrorCase{"DataWithoutABlock", "SYST:FIRM:DATA", "-109,\"Missing parameter\"", 0x20},
+        ErrorCase{"DataNotABlock", "SYST:FIRM:DATA 12", "-104,\"Data type error\"", 0x20},
+        ErrorCase{"BlockHashOnly", "SYST:FIRM:DATA #", "-161,\"Invalid block data\"", 0x20},
+        ErrorCase{"BlockWithZeroDigits", "SYST:FIRM:DATA #0abc", "-161,\"Invalid block data\"",
+                  0x20},
+        ErrorCase{"BlockDigitsMissing", "SYST:FIRM:DATA #3", "-161,\"Invalid block data\"", 0x20},
+        ErrorCase{"BlockLengthNotADigit", "SYST:FIRM:DATA #2x1abc", "-161,\"Invalid block data\"",
+                  0x20},
+        ErrorCase{"BlockShorterThanItsLength", "SYST:FIRM:DATA #15abc",
+                  "-161,\"Invalid block data\"", 0x20},
+        ErrorCase{"UpdateBeforeAnyData", "SYST:FIRM:UPD", "-221,\"Settings conflict\"", 0x10}),
+    testing_support::CaseName());
 
 TEST(CounterModel, ErrorQueueKeepsOrderAndMarksOverflow) {
     CounterModel model(counter_config());
@@ -203,7 +210,7 @@ TEST_F(CounterModelBlocks, TakesSemicolonsInsideTheBlockAndCommandsAfterIt) {
 }
 
 struct BadBlock {
-    const char* what;
+    const char* name;
     std::string block;
     const char* summary;
     const char* error;
@@ -213,7 +220,7 @@ class CounterModelBadBlock : public CounterModelBlocks,
                              public ::testing::WithParamInterface<BadBlock> {};
 
 TEST_P(CounterModelBadBlock, RefusesAndStoresNothing) {
-    EXPECT_EQ(send(GetParam().block), GetParam().summary) << GetParam().what;
+    EXPECT_EQ(send(GetParam().block), GetParam().summary) << GetParam().name;
     EXPECT_EQ(error(), std::string(GetParam().error) + "\n");
     EXPECT_TRUE(model.image().empty());
 }
@@ -225,24 +232,25 @@ std::string with_byte(std::string block, std::size_t index, char value) {
 
 INSTANTIATE_TEST_SUITE_P(
     Table, CounterModelBadBlock,
-    ::testing::Values(BadBlock{"checksum", with_byte(firmware_block(0, {1, 2}, 2), 8, 9),
+    ::testing::Values(BadBlock{"Checksum", with_byte(firmware_block(0, {1, 2}, 2), 8, 9),
                                "SYST:FIRM:DATA #19 [block addr=0x00000000 len=2 error=-220]",
                                "-220,\"Parameter error;checksum\""},
-                      BadBlock{"length field", with_byte(firmware_block(0, {1, 2}, 2), 4, 3),
+                      BadBlock{"LengthField", with_byte(firmware_block(0, {1, 2}, 2), 4, 3),
                                "SYST:FIRM:DATA #19 [block addr=0x00000000 len=3 error=-222]",
                                "-222,\"Data out of range\""},
-                      BadBlock{"empty payload", firmware_block(0, {}, 2),
+                      BadBlock{"EmptyPayload", firmware_block(0, {}, 2),
                                "SYST:FIRM:DATA #17 [block addr=0x00000000 len=0 error=-222]",
                                "-222,\"Data out of range\""},
-                      BadBlock{"one-byte width", firmware_block(0, {1, 2}, 1),
+                      BadBlock{"OneByteWidth", firmware_block(0, {1, 2}, 1),
                                "SYST:FIRM:DATA #18 [block addr=0x00000000 len=258 error=-222]",
                                "-222,\"Data out of range\""},
-                      BadBlock{"too short", std::string("\x01\x02\x03", 3),
+                      BadBlock{"TooShort", std::string("\x01\x02\x03", 3),
                                "SYST:FIRM:DATA #13 [block bytes=3 error=-222]",
                                "-222,\"Data out of range\""},
-                      BadBlock{"past 4 GiB", firmware_block(0xFFFFFFFFu, {1, 2}, 2),
+                      BadBlock{"Past4GiB", firmware_block(0xFFFFFFFFu, {1, 2}, 2),
                                "SYST:FIRM:DATA #19 [block addr=0xFFFFFFFF len=2 error=-222]",
-                               "-222,\"Data out of range\""}));
+                               "-222,\"Data out of range\""}),
+    testing_support::CaseName());
 
 TEST_F(CounterModelBlocks, ShowsAShortBlockAsMalformed) {
     const std::string command = "SYST:FIRM:DATA #3255" + std::string(100, 'x');

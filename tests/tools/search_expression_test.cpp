@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "case_name.hpp"
+
 namespace hx4x::visa_sim {
 namespace {
 
@@ -80,7 +82,12 @@ const MatchCase match_cases[] = {
     {"a|b|c", "ab", false},
 };
 
-INSTANTIATE_TEST_SUITE_P(Table, SearchExpressionMatch, ::testing::ValuesIn(match_cases));
+INSTANTIATE_TEST_SUITE_P(Table, SearchExpressionMatch, ::testing::ValuesIn(match_cases),
+                         // The expression and the resource name tried, both spelt out.
+                         [](const ::testing::TestParamInfo<MatchCase>& param) {
+                             return testing_support::text_case_name(param.param.expression) +
+                                    "_Against_" + testing_support::text_case_name(param.param.name);
+                         });
 
 class SearchExpressionRefused : public ::testing::TestWithParam<const char*> {};
 
@@ -96,7 +103,8 @@ TEST_P(SearchExpressionRefused, GivesAReasonAndMatchesNothing) {
 INSTANTIATE_TEST_SUITE_P(Table, SearchExpressionRefused,
                          ::testing::Values("", "|", "a|", "|a", "a||b", "()", "(a", "a)", "(a|)",
                                            "*", "+a", "a|*", "(*a)", "[", "[a", "[]", "[^]",
-                                           "[z-a]", "\\", "a\\", "[a\\"));
+                                           "[z-a]", "\\", "a\\", "[a\\"),
+                         testing_support::TextCaseName());
 
 TEST(SearchExpression, RefusesNestingBeyondTheLimitButTakesItAtTheLimit) {
     const int limit = SearchExpression::max_nesting;

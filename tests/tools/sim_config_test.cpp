@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "case_name.hpp"
+
 namespace hx4x::visa_sim {
 namespace {
 
@@ -85,6 +87,7 @@ TEST(SimConfig, AnEmptyFileGivesTheDefaults) {
 }
 
 struct BadConfig {
+    const char* name;
     const char* text;
     const char* error;
 };
@@ -101,24 +104,35 @@ TEST_P(SimConfigRefused, NamesTheLineAndTheFault) {
 INSTANTIATE_TEST_SUITE_P(
     Table, SimConfigRefused,
     ::testing::Values(
-        BadConfig{"colour blue", "line 1: unknown global key 'colour'"},
-        BadConfig{"\n\nidn X", "line 3: unknown global key 'idn'"},
-        BadConfig{"resource A\ncolour blue", "line 2: unknown counter key 'colour'"},
-        BadConfig{"timeouts soon", "line 1: timeouts: immediate or real, not 'soon'"},
-        BadConfig{"rm_status maybe", "line 1: rm_status: not a status: 'maybe'"},
-        BadConfig{"fail viFoo 1 VI_ERROR_IO", "line 1: fail: unknown entry point 'viFoo'"},
-        BadConfig{"fail viRead 0 VI_ERROR_IO", "line 1: fail: calls count from 1"},
-        BadConfig{"fail viRead x VI_ERROR_IO", "line 1: fail: not a number: 'x'"},
-        BadConfig{"fail viRead 1 VI_ERROR_IO 2 3", "line 1: fail: unexpected '3'"},
-        BadConfig{"resource\n", "line 1: resource needs a value"},
-        BadConfig{"resource A\nresource a", "line 2: resource a given twice"},
-        BadConfig{"resource A\nlength_field 3", "line 2: length_field: 1 or 2, not '3'"},
-        BadConfig{"resource A\nburn_ms -5", "line 2: burn_ms: not a number: '-5'"},
-        BadConfig{"resource A\nno_srq yes", "line 2: no_srq takes no value"},
-        BadConfig{"resource A\nreject_block 0 1", "line 2: reject_block: blocks count from 1"},
-        BadConfig{"resource A\ndrop_after 1", "line 2: drop_after needs a value"},
-        BadConfig{"resource A\ntimeout_read 0", "line 2: timeout_read: calls count from 1"},
-        BadConfig{"resource A\nidn", "line 2: idn needs a value"}));
+        BadConfig{"UnknownGlobalKey", "colour blue", "line 1: unknown global key 'colour'"},
+        BadConfig{"LineNumbersCountBlankLines", "\n\nidn X", "line 3: unknown global key 'idn'"},
+        BadConfig{"UnknownCounterKey", "resource A\ncolour blue",
+                  "line 2: unknown counter key 'colour'"},
+        BadConfig{"BadTimeouts", "timeouts soon",
+                  "line 1: timeouts: immediate or real, not 'soon'"},
+        BadConfig{"BadRmStatus", "rm_status maybe", "line 1: rm_status: not a status: 'maybe'"},
+        BadConfig{"UnknownEntryPoint", "fail viFoo 1 VI_ERROR_IO",
+                  "line 1: fail: unknown entry point 'viFoo'"},
+        BadConfig{"FailCallZero", "fail viRead 0 VI_ERROR_IO", "line 1: fail: calls count from 1"},
+        BadConfig{"FailCallNotANumber", "fail viRead x VI_ERROR_IO",
+                  "line 1: fail: not a number: 'x'"},
+        BadConfig{"FailExtraWord", "fail viRead 1 VI_ERROR_IO 2 3", "line 1: fail: unexpected '3'"},
+        BadConfig{"ResourceWithoutAValue", "resource\n", "line 1: resource needs a value"},
+        BadConfig{"ResourceTwiceInAnyCase", "resource A\nresource a",
+                  "line 2: resource a given twice"},
+        BadConfig{"BadLengthField", "resource A\nlength_field 3",
+                  "line 2: length_field: 1 or 2, not '3'"},
+        BadConfig{"NegativeBurnMs", "resource A\nburn_ms -5",
+                  "line 2: burn_ms: not a number: '-5'"},
+        BadConfig{"NoSrqWithAValue", "resource A\nno_srq yes", "line 2: no_srq takes no value"},
+        BadConfig{"RejectBlockZero", "resource A\nreject_block 0 1",
+                  "line 2: reject_block: blocks count from 1"},
+        BadConfig{"DropAfterWithoutAValue", "resource A\ndrop_after 1",
+                  "line 2: drop_after needs a value"},
+        BadConfig{"TimeoutReadZero", "resource A\ntimeout_read 0",
+                  "line 2: timeout_read: calls count from 1"},
+        BadConfig{"IdnWithoutAValue", "resource A\nidn", "line 2: idn needs a value"}),
+    testing_support::CaseName());
 
 TEST(StatusNames, ParseAndPrintAgree) {
     ViStatus status = 0;

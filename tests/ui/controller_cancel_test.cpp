@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "case_name.hpp"
 #include "controller_fixture.hpp"
 #include "ui/controller_texts.hpp"
 
@@ -11,6 +12,7 @@ using Kind = testing_support::RecordingView::Kind;
 namespace text = controller_text;
 
 struct CancelCase {
+    const char* name;
     const char* caption;
     Kind kind;
 };
@@ -40,22 +42,30 @@ TEST_P(CancelDuringStep, ShowsTheWarningAndStopsThere) {
     EXPECT_EQ(controller.outcome().step, step);
 }
 
-INSTANTIATE_TEST_SUITE_P(EveryCancellableStep, CancelDuringStep,
-                         ::testing::Values(CancelCase{text::preparing_caption, Kind::cancel_key},
-                                           CancelCase{text::preparing_caption, Kind::cancel_click},
-                                           CancelCase{text::preparing_caption, Kind::close_request},
-                                           CancelCase{text::parsing_caption, Kind::cancel_key},
-                                           CancelCase{text::parsing_caption, Kind::cancel_click},
-                                           CancelCase{text::parsing_caption, Kind::close_request},
-                                           CancelCase{text::sending_caption, Kind::cancel_key},
-                                           CancelCase{text::sending_caption, Kind::cancel_click},
-                                           CancelCase{text::sending_caption, Kind::close_request}));
+INSTANTIATE_TEST_SUITE_P(
+    EveryCancellableStep, CancelDuringStep,
+    ::testing::Values(
+        CancelCase{"PreparingCancelKey", text::preparing_caption, Kind::cancel_key},
+        CancelCase{"PreparingCancelClick", text::preparing_caption, Kind::cancel_click},
+        CancelCase{"PreparingCloseRequest", text::preparing_caption, Kind::close_request},
+        CancelCase{"ParsingCancelKey", text::parsing_caption, Kind::cancel_key},
+        CancelCase{"ParsingCancelClick", text::parsing_caption, Kind::cancel_click},
+        CancelCase{"ParsingCloseRequest", text::parsing_caption, Kind::close_request},
+        CancelCase{"SendingCancelKey", text::sending_caption, Kind::cancel_key},
+        CancelCase{"SendingCancelClick", text::sending_caption, Kind::cancel_click},
+        CancelCase{"SendingCloseRequest", text::sending_caption, Kind::close_request}),
+    testing_support::CaseName());
 
 TEST_F(EmulatedControllerTest, InputDuringTheBurnIsDiscarded) {
     view.on_status(text::burning_caption, Kind::cancel_key);
     controller.refresh_instruments();
     controller.start_update();
     EXPECT_EQ(view.messages.back().kind, MessageKind::information);
+    // The success text comes either way; only these tell the key was discarded unread.
+    EXPECT_EQ(view.scripted_left(text::burning_caption), 1u) << "the key was taken";
+    // One drain before the burn and one at the reconnection; the rest are the burn's ticks.
+    EXPECT_GT(view.drains_during[text::burning_caption], 2) << "the burn's ticks drained nothing";
+    EXPECT_EQ(controller.outcome().end, StepEnd::done);
 }
 
 TEST_F(EmulatedControllerTest, DropDuringARunIsRefusedAndTheRunGoesOn) {

@@ -6,10 +6,10 @@
 #include <string>
 
 #include "app/emulated_version.hpp"
+#include "fake_clock.hpp"
 #include "hex_text.hpp"
 #include "instrument/clock.hpp"
 #include "instrument/emulation.hpp"
-#include "instrument/fake_clock.hpp"
 #include "instrument/visa_library.hpp"
 #include "recording_view.hpp"
 #include "temp_dir.hpp"

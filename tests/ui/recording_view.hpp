@@ -35,6 +35,11 @@ class RecordingView : public LoaderView {
     void on_status(const std::string& caption, Kind kind, std::string path = {}) {
         scripted_[caption].emplace_back(kind, std::move(path));
     }
+    // Scripted events for `caption` that no take_event has taken yet.
+    std::size_t scripted_left(const std::string& caption) const {
+        const auto it = scripted_.find(caption);
+        return it == scripted_.end() ? 0 : it->second.size();
+    }
     void post(Kind kind, std::string path = {}) {
         queue_.push_back(std::make_unique<Event>(kind, std::move(path)));
     }
@@ -100,6 +105,7 @@ class RecordingView : public LoaderView {
     }
     void drain_paint_events() override {
         ++drains;
+        ++drains_during[status];
         queue_.clear();
     }
     void show_message(MessageKind kind, const std::string& text) override {
@@ -159,6 +165,7 @@ class RecordingView : public LoaderView {
     std::string file_box;
     std::vector<std::string> remembered;
     int drains = 0;
+    std::map<std::string, int> drains_during;  // by the status caption shown at the time
     int dispatched_other = 0;
 
   private:

@@ -3,8 +3,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "fake_clock.hpp"
 #include "instrument/clock.hpp"
-#include "instrument/fake_clock.hpp"
 
 namespace hx4x::test {
 

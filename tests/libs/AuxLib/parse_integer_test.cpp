@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 
+#include "case_name.hpp"
 #include "fuzz_corpus.hpp"
 #include "parse_integer_target.hpp"
 
@@ -12,6 +13,7 @@ namespace hx4x {
 namespace {
 
 struct SignedCase {
+    const char* name;
     const char* text;
     std::size_t start;
     bool partial;
@@ -45,30 +47,37 @@ constexpr std::uint32_t C = parse_complete, E = parse_empty, S = parse_value_sto
 INSTANTIATE_TEST_SUITE_P(
     Cases, ParseSigned,
     ::testing::Values(
-        SignedCase{"0,\"No error\"", 0, true, 10, false, S, 0, 1},
-        SignedCase{"-113,\"Undefined header\"", 0, true, 10, false, S, -113, 4},
-        SignedCase{" 0", 0, true, 10, false, 0, 0, 0},
-        SignedCase{"0,x", 0, false, 10, false, 0, 0, 1},
-        SignedCase{"123", 0, false, 10, true, C | S, 123, -1},
-        SignedCase{"+123", 0, false, 10, true, C | S, 123, -1},
-        SignedCase{"x-42", 1, false, 10, true, C | S, -42, -1},
-        SignedCase{"", 0, true, 10, false, E, 0, -1},
-        SignedCase{"12", 2, true, 10, false, E, 0, -1},
-        SignedCase{"12", 5, true, 10, false, E, 0, -1},
-        SignedCase{"-", 0, true, 10, false, 0, 0, -1},
-        SignedCase{"12", 0, true, 1, false, 0, 0, -1},
-        SignedCase{"12", 0, true, 37, false, 0, 0, -1},
-        SignedCase{"ff", 0, false, 16, true, C | S, 255, -1},
-        SignedCase{"Zz", 0, false, 36, true, C | S, 35 * 36 + 35, -1},
-        SignedCase{"19", 0, true, 8, false, S, 1, 1},
-        SignedCase{"2147483647", 0, false, 10, true, C | S, 2147483647, -1},
-        SignedCase{"-2147483648", 0, false, 10, true, C | S, INT32_MIN, -1},
-        SignedCase{"2147483648", 0, false, 10, true, C | S | PO, 2147483647, -1},
-        SignedCase{"-2147483649", 0, false, 10, true, C | S | NO, INT32_MIN, -1},
-        SignedCase{"99999999999999999999", 0, false, 10, true, C | S | PO, 2147483647, -1},
-        SignedCase{"99999999999,", 0, false, 10, false, PO, 0, 11},
+        SignedCase{"PartialStopsAtTheComma", "0,\"No error\"", 0, true, 10, false, S, 0, 1},
+        SignedCase{"PartialNegativeStopsAtTheComma", "-113,\"Undefined header\"", 0, true, 10,
+                   false, S, -113, 4},
+        SignedCase{"LeadingBlankIsNoDigit", " 0", 0, true, 10, false, 0, 0, 0},
+        SignedCase{"TrailingTextRefused", "0,x", 0, false, 10, false, 0, 0, 1},
+        SignedCase{"Decimal", "123", 0, false, 10, true, C | S, 123, -1},
+        SignedCase{"PlusSign", "+123", 0, false, 10, true, C | S, 123, -1},
+        SignedCase{"NegativeFromAStart", "x-42", 1, false, 10, true, C | S, -42, -1},
+        SignedCase{"EmptyText", "", 0, true, 10, false, E, 0, -1},
+        SignedCase{"StartAtTheEnd", "12", 2, true, 10, false, E, 0, -1},
+        SignedCase{"StartBeyondTheEnd", "12", 5, true, 10, false, E, 0, -1},
+        SignedCase{"SignOnly", "-", 0, true, 10, false, 0, 0, -1},
+        SignedCase{"Radix1Refused", "12", 0, true, 1, false, 0, 0, -1},
+        SignedCase{"Radix37Refused", "12", 0, true, 37, false, 0, 0, -1},
+        SignedCase{"Hex", "ff", 0, false, 16, true, C | S, 255, -1},
+        SignedCase{"Radix36MixedCase", "Zz", 0, false, 36, true, C | S, 35 * 36 + 35, -1},
+        SignedCase{"OctalStopsAtANine", "19", 0, true, 8, false, S, 1, 1},
+        SignedCase{"Int32Max", "2147483647", 0, false, 10, true, C | S, 2147483647, -1},
+        SignedCase{"Int32Min", "-2147483648", 0, false, 10, true, C | S, INT32_MIN, -1},
+        SignedCase{"PositiveOverflowClamps", "2147483648", 0, false, 10, true, C | S | PO,
+                   2147483647, -1},
+        SignedCase{"NegativeOverflowClamps", "-2147483649", 0, false, 10, true, C | S | NO,
+                   INT32_MIN, -1},
+        SignedCase{"FarPositiveOverflowClamps", "99999999999999999999", 0, false, 10, true,
+                   C | S | PO, 2147483647, -1},
+        SignedCase{"OverflowWithTrailingTextRefused", "99999999999,", 0, false, 10, false, PO, 0,
+                   11},
         // With partial input an overflowed number is the limit, never a cut-off value.
-        SignedCase{"99999999999,", 0, true, 10, false, S | PO, 2147483647, 11}));
+        SignedCase{"PartialOverflowIsTheLimit", "99999999999,", 0, true, 10, false, S | PO,
+                   2147483647, 11}),
+    testing_support::CaseName());
 
 TEST(ParseUnsigned, SignIsNoDigitAndRangeIs32Bits) {
     ParsedInteger<std::uint32_t> parsed;

@@ -1,0 +1,51 @@
+#!/usr/bin/env bash
+# One update as an operator does it, in a real X server: start the window program, go to the
+# update page with Enter, type the firmware file, start with Enter, confirm with Enter, wait
+# for the success box, close it and the window with Enter and Escape, then read the
+# settings file the window wrote.
+set -euo pipefail
+program=$1
+firmware=$2
+work=$(mktemp -d)
+trap 'kill $(jobs -p) 2>/dev/null || true; rm -rf "$work"' EXIT
+cp "$program" "$work/"
+loader="$work/$(basename "$program")"
+
+display=:$((90 + RANDOM % 100))
+Xvfb "$display" -screen 0 800x600x24 -nolisten tcp >/dev/null 2>&1 &
+export DISPLAY=$display XDG_RUNTIME_DIR=$work
+for _ in $(seq 50); do xdotool getmouselocation >/dev/null 2>&1 && break; sleep 0.1; done
+
+"$loader" emulate_counter=112 skip_readme >"$work/out.txt" 2>&1 &
+loader_pid=$!
+window=$(xdotool search --sync --onlyvisible --name "HX-4x Firmware Loader" | head -1)
+# Keys go to the newest window of the program: a message box, when one is open, else the
+# main window (both carry the program name as their title).
+press() {
+    local newest
+    newest=$(xdotool search --onlyvisible --name "HX-4x Firmware Loader" | tail -1)
+    xdotool windowfocus --sync "${newest:-$window}" 2>/dev/null || true
+    xdotool key "$@"
+    sleep 0.5
+    [ -n "${SHOTS:-}" ] && import -window root "$SHOTS/$(date +%s%N).png" || true
+}
+
+sleep 1
+press Return                                   # Next: the update page
+xdotool mousemove --window "$window" 300 198 click 1
+sleep 0.3
+xdotool type --delay 2 "$firmware"
+press Return                                   # Start, the default button
+sleep 4                                        # the preparation, then the confirmation
+press Return                                   # Yes
+sleep 4                                        # sending and the burn
+press Return                                   # OK on the success box
+press Escape                                   # closes the window, keeping the settings
+for _ in $(seq 50); do kill -0 "$loader_pid" 2>/dev/null || break; sleep 0.1; done
+kill -0 "$loader_pid" 2>/dev/null && { echo "the window did not close"; exit 1; }
+
+settings="$work/$(basename "$program").ini"
+grep -q "^last_used_hex_file=$firmware" "$settings" || { echo "no settings: $(cat "$settings" 2>&1)"; exit 1; }
+grep -q "^hex_file_name_0=$firmware" "$settings"
+grep -q "^last_used_instrument=USB0::0x5D3C::0x0090::100000::INSTR" "$settings"
+echo "1 passed, 0 failed"
