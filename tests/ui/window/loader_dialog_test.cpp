@@ -3,18 +3,24 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QFileDialog>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
 #include <QTextBrowser>
+#include <QTimer>
 #include <QWindow>
 
 #include <cstdlib>
+#include <optional>
 
 #include "app/emulated_version.hpp"
+#include "fake_clock.hpp"
 #include "hex_text.hpp"
+#include "instrument/clock.hpp"
 #include "instrument/emulation.hpp"
+#include "instrument/visa_library.hpp"
 #include "platform/program_resource.hpp"
 #include "recording_presenter.hpp"
 #include "temp_dir.hpp"
@@ -127,6 +133,20 @@ class LoaderDialogTest : public ::testing::Test {
                                     new QKeyEvent(QEvent::KeyRelease, key, Qt::NoModifier));
     }
 
+    // Pauses of the protocol cost nothing unless a test needs the real clock.
+    void use_fake_clock() { fake_clock_.emplace(clock_); }
+
+    void post_click(QWidget& button) {
+        const QPoint centre = button.rect().center();
+        for (const QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
+            QCoreApplication::postEvent(
+                &button, new QMouseEvent(type, centre, button.mapToGlobal(centre), Qt::LeftButton,
+                                         Qt::LeftButton, Qt::NoModifier));
+        }
+    }
+
+    FakeClock clock_;
+    std::optional<ScopedClock> fake_clock_;
     InputGate gate;
     TempDir dir;
     std::string firmware;
@@ -200,6 +220,7 @@ TEST_F(LoaderDialogTest, AnUpdateRunsInTheBusyStateAndTheSettingsAreKept) {
 // With start the window opens on the update page and the update runs by itself; a file
 // dropped meanwhile is refused and the run goes on.
 TEST_F(LoaderDialogTest, StartUpdatesByItselfAndRefusesADropDuringTheRun) {
+    use_fake_clock();
     Options options;
     options.start = true;
     options.firmware = firmware;
@@ -256,6 +277,7 @@ TEST_F(LoaderDialogTest, EscapeDuringSendingCancels) {
 // delivered after the run, the Escape would close the window and the click on Start (enabled
 // again by then) would start a second update.
 TEST_F(LoaderDialogTest, InputDuringTheBurnIsThrownAway) {
+    use_fake_clock();
     auto dialog = open_window(true);
     dialog->next_button()->click();
     dialog->file_box()->setEditText(to_qt(firmware));
@@ -283,6 +305,88 @@ TEST_F(LoaderDialogTest, InputDuringTheBurnIsThrownAway) {
     EXPECT_EQ(successes, 1);
     EXPECT_TRUE(dialog->isVisible());
     EXPECT_EQ(dialog->result(), 0) << "the Escape was not taken as closing the window";
+}
+
+// Cancel, Enter and Escape each cancel each cancellable step at its next safe point.
+struct CancelCase {
+    const char* name;
+    const char* caption;
+    int key;  // 0: a click on Cancel
+    UpdateStep step;
+};
+
+class CancelInTheWindow : public LoaderDialogTest,
+                          public ::testing::WithParamInterface<CancelCase> {};
+
+TEST_P(CancelInTheWindow, StopsTheRunAtThatStep) {
+    use_fake_clock();
+    auto dialog = open_window(true);
+    dialog->next_button()->click();
+    dialog->file_box()->setEditText(to_qt(firmware));
+    bool armed = false;
+    dialog->on_status = [&](const std::string& caption) { armed = caption == GetParam().caption; };
+    dialog->on_progress = [&](std::uint32_t position) {
+        if (!armed || position == 0) {
+            return;
+        }
+        armed = false;
+        if (GetParam().key == 0) {
+            post_click(*dialog->cancel_button());
+        } else {
+            post_key(*dialog, GetParam().key);
+        }
+    };
+    dialog->start_button()->click();
+    EXPECT_EQ(dialog->controller().outcome().end, StepEnd::cancelled);
+    EXPECT_EQ(dialog->controller().outcome().step, GetParam().step);
+    ASSERT_FALSE(presenter.boxes.empty());
+    EXPECT_EQ(presenter.boxes.back().text, text::canceled);
+    EXPECT_TRUE(dialog->isVisible()) << "a cancel does not close the window";
+    EXPECT_TRUE(dialog->start_button()->isEnabled());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    EveryStepAndWay, CancelInTheWindow,
+    ::testing::Values(
+        CancelCase{"PreparingByCancel", text::preparing_caption, 0, UpdateStep::prepare},
+        CancelCase{"PreparingByEnter", text::preparing_caption, Qt::Key_Return,
+                   UpdateStep::prepare},
+        CancelCase{"PreparingByEscape", text::preparing_caption, Qt::Key_Escape,
+                   UpdateStep::prepare},
+        CancelCase{"ParsingByCancel", text::parsing_caption, 0, UpdateStep::parse},
+        CancelCase{"ParsingByEnter", text::parsing_caption, Qt::Key_Enter, UpdateStep::parse},
+        CancelCase{"ParsingByEscape", text::parsing_caption, Qt::Key_Escape, UpdateStep::parse},
+        CancelCase{"SendingByCancel", text::sending_caption, 0, UpdateStep::send},
+        CancelCase{"SendingByEnter", text::sending_caption, Qt::Key_Return, UpdateStep::send},
+        CancelCase{"SendingByEscape", text::sending_caption, Qt::Key_Escape, UpdateStep::send}),
+    [](const ::testing::TestParamInfo<CancelCase>& param) { return param.param.name; });
+
+TEST_F(LoaderDialogTest, BrowseStartsAtTheFileAndEscapeKeepsTheSettings) {
+    Options options;
+    options.firmware = firmware;
+    auto dialog = open_window(options);
+    dialog->next_button()->click();
+    dialog->next_button()->click();
+    QString folder;
+    QStringList preset;
+    QTimer::singleShot(0, [&] {
+        if (auto* browse = qobject_cast<QFileDialog*>(QApplication::activeModalWidget())) {
+            folder = browse->directory().absolutePath();
+            preset = browse->selectedFiles();
+            browse->reject();
+        }
+    });
+    dialog->browse_button()->click();
+    EXPECT_EQ(from_qt(folder), dir.path().string());
+    ASSERT_EQ(preset.size(), 1);
+    EXPECT_EQ(from_qt(preset.front()), firmware);
+
+    post_key(*dialog, Qt::Key_Escape);
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(dialog->isVisible());
+    EXPECT_NE(
+        testing_support::read_file(dir.file("loader.ini")).find("last_used_hex_file=" + firmware),
+        std::string::npos);
 }
 
 }  // namespace
