@@ -46,7 +46,9 @@ QApplication& application() {
     }
     // Never destroyed: a QApplication torn down among the process's static objects would
     // outlive the window system's own.
-    static QApplication* app = new QApplication(argc, argv);
+    static QApplication* app = QApplication::instance() != nullptr
+                                   ? static_cast<QApplication*>(QApplication::instance())
+                                   : new QApplication(argc, argv);
     return *app;
 }
 

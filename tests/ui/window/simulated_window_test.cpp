@@ -1,0 +1,134 @@
+// The window against the simulated-counter VISA library, through the real binding.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QComboBox>
+#include <QPushButton>
+
+#include <cstdlib>
+#include <fstream>
+
+#include "AuxLib/operator_message.hpp"
+#include "fake_clock.hpp"
+#include "hex_text.hpp"
+#include "instrument/clock.hpp"
+#include "instrument/visa_library.hpp"
+#include "platform/message_box.hpp"
+#include "recording_presenter.hpp"
+#include "temp_dir.hpp"
+#include "ui/brand_pictures.hpp"
+#include "ui/controller_texts.hpp"
+#include "ui_window/loader_dialog.hpp"
+#include "ui_window/qt_text.hpp"
+
+namespace hx4x {
+namespace {
+
+namespace text = controller_text;
+const std::string usb = "USB0::0x5D3C::0x0090::100000::INSTR";
+
+class SimulatedWindowTest : public ::testing::Test {
+  protected:
+    SimulatedWindowTest() : scoped_clock_(clock_) {
+        static int argc = 1;
+        static char name[] = "window_tests";
+        static char* argv[] = {name, nullptr};
+        if (QApplication::instance() == nullptr) {
+            setenv("QT_QPA_PLATFORM", "offscreen", 1);
+            new QApplication(argc, argv);  // kept for the whole process, as the other tests do
+        }
+        QApplication::instance()->installEventFilter(&gate_);
+        firmware_ = dir_.file("fw.hex");
+        testing_support::write_file(firmware_, testing_support::firmware_hex_text("1.20", 4096));
+    }
+    ~SimulatedWindowTest() override {
+        QApplication::instance()->removeEventFilter(&gate_);
+        VisaLibrary::instance().unload();
+        unsetenv("HX4X_VISA_SIM_CONFIG");
+    }
+
+    void start_bus(const std::string& extra) {
+        const std::string config = dir_.file("bus.cfg");
+        testing_support::write_file(config, "timeouts immediate\ntranscript " + transcript() +
+                                                "\n" + extra + "resource " + usb +
+                                                "\nidn VALDMORE,HX-40XL,123456,V1.15\n"
+                                                "new_version V1.20\nburn_ms 300\n");
+        setenv("HX4X_VISA_SIM_CONFIG", config.c_str(), 1);
+        std::string error;
+        ASSERT_TRUE(VisaLibrary::instance().load(HX4X_VISA_SIM_PATH, &error)) << error;
+    }
+    std::string transcript() const { return dir_.file("transcript.txt"); }
+    std::string written() const {
+        std::ifstream in(transcript());
+        std::string lines;
+        for (std::string line; std::getline(in, line);) {
+            if (line.rfind("viWrite ", 0) == 0) {
+                lines += line + "\n";
+            }
+        }
+        return lines;
+    }
+
+    std::unique_ptr<LoaderDialog> open_window() {
+        const BrandPictures pictures = program_brand_pictures("");
+        auto dialog =
+            std::make_unique<LoaderDialog>(LoaderDialog::Identity{"HX-4x Firmware Loader",
+                                                                  {},
+                                                                  to_qt_image(pictures.logo),
+                                                                  to_qt_image(pictures.background)},
+                                           gate_);
+        dialog->set_settings_file(dir_.file("loader.ini"));
+        dialog->set_skip_readme(true);
+        dialog->show();
+        dialog->initialise();
+        QCoreApplication::processEvents();
+        return dialog;
+    }
+
+    FakeClock clock_;
+    ScopedClock scoped_clock_;
+    InputGate gate_;
+    testing_support::TempDir dir_;
+    std::string firmware_;
+    testing_support::RecordingPresenter presenter_;
+};
+
+TEST_F(SimulatedWindowTest, ConfirmedAndDeclinedUpdates) {
+    start_bus("");
+    for (const bool yes : {true, false}) {
+        SCOPED_TRACE(yes ? "confirmed" : "declined");
+        presenter_.answer = yes ? platform::IDYES : platform::IDNO;
+        auto dialog = open_window();
+        ASSERT_EQ(dialog->list_count(), 1u);
+        dialog->next_button()->click();
+        ASSERT_EQ(dialog->current_page(), page_update);
+        dialog->file_box()->setEditText(to_qt(firmware_));
+        dialog->start_button()->click();
+        const UpdateOutcome& outcome = dialog->controller().outcome();
+        EXPECT_EQ(outcome.end, yes ? StepEnd::done : StepEnd::declined);
+        EXPECT_EQ(outcome.after.firmware_version, yes ? "V1.20" : "");
+        // Either way the counter is reset last, never left prepared.
+        const std::string sent = written();
+        const std::size_t prepared = sent.rfind("FIRMWARE:PREPARE");
+        ASSERT_NE(prepared, std::string::npos);
+        EXPECT_EQ(sent.find("SYST:FIRM:UPD", prepared) != std::string::npos, yes);
+        const std::size_t reset = sent.rfind("*rst");
+        EXPECT_NE(reset, std::string::npos);
+        EXPECT_GT(reset, prepared);
+    }
+}
+
+// A counter that does not answer keeps the wizard on page 1, after the open-failure text.
+TEST_F(SimulatedWindowTest, PageTwoIsRefusedWhenTheCounterCannotBeOpened) {
+    start_bus("fail viOpen 1 VI_ERROR_RSRC_BUSY 0\n");
+    auto dialog = open_window();
+    ASSERT_EQ(dialog->list_count(), 1u);
+    dialog->next_button()->click();
+    EXPECT_EQ(dialog->current_page(), page_instruments);
+    ASSERT_FALSE(presenter_.boxes.empty());
+    EXPECT_EQ(presenter_.boxes.back().text.rfind(text::open_failure_head, 0), 0u);
+    EXPECT_TRUE(dialog->next_button()->isVisible());
+}
+
+}  // namespace
+}  // namespace hx4x
