@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Installs the Debian 12 packages the build, the tests, the fuzzers and the benchmarks need,
-# touching apt only when something is missing.
+# Installs the Debian 12 packages the build, the tests, the fuzzers, the benchmarks, the
+# package and the screenshots need, touching apt only when something is missing.
 set -euo pipefail
 
 packages=(
@@ -9,6 +9,7 @@ packages=(
     clang-14 libclang-rt-14-dev
     binutils srecord time
     qt6-base-dev xvfb xauth xdotool imagemagick fonts-dejavu-core
+    dpkg-dev file desktop-file-utils python3
 )
 
 missing=()

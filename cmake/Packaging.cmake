@@ -1,0 +1,75 @@
+# What `cmake --install` puts on a station, and the Debian package CPack makes of it:
+#
+#   cmake --build --preset dev && cd build/dev && cpack -G DEB
+#
+# The window's release copies are made by custom commands (cmake/VersionRecord.cmake), not
+# as targets, so they are installed as files from where those commands write them.
+include_guard(GLOBAL)
+include(GNUInstallDirs)
+
+set(HX4X_PACKAGE_NAME hx4x-loader)
+set(HX4X_MAKER "Quillfeather Counter Works")
+
+install(TARGETS hx4x-update RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+
+if(TARGET loader_window_releases)
+    set(release_programs)
+    foreach(file IN LISTS HX4X_RELEASE_FILES)
+        list(APPEND release_programs ${CMAKE_BINARY_DIR}/bin/${file}${CMAKE_EXECUTABLE_SUFFIX})
+    endforeach()
+    install(PROGRAMS ${release_programs} DESTINATION ${CMAKE_INSTALL_BINDIR})
+    # A stripped install (--strip, or CPack's CPACK_STRIP_FILES) strips targets only; these
+    # copies are files. strip keeps the version record: it drops symbols, not sections.
+    if(CMAKE_STRIP)
+        install(CODE "
+            if(CMAKE_INSTALL_DO_STRIP)
+                foreach(file ${HX4X_RELEASE_FILES})
+                    execute_process(COMMAND \"${CMAKE_STRIP}\"
+                        \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/\${file}${CMAKE_EXECUTABLE_SUFFIX}\"
+                        COMMAND_ERROR_IS_FATAL ANY)
+                endforeach()
+            endif()")
+    endif()
+
+    if(UNIX AND NOT APPLE)
+        set(resources ${PROJECT_SOURCE_DIR}/ui/resources)
+        install(FILES ${resources}/hx4x-loader.desktop
+            DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+        # Drawn once from the logo by tools/artwork/make_icon.py; no image tool at build time.
+        foreach(size 128 256)
+            install(FILES ${resources}/icons/hx4x-loader-${size}.png
+                DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps
+                RENAME hx4x-loader.png)
+        endforeach()
+    endif()
+endif()
+
+install(FILES ${PROJECT_SOURCE_DIR}/examples/sample-firmware.hex
+    DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/${HX4X_PACKAGE_NAME}/examples)
+
+set(CPACK_PACKAGE_NAME ${HX4X_PACKAGE_NAME})
+set(CPACK_PACKAGE_VENDOR ${HX4X_MAKER})
+set(CPACK_PACKAGE_CONTACT "${HX4X_MAKER} <support@quillfeather.example>")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
+    "Firmware loader for HX-4x, RV226x and LTA5x/LMA5x bench frequency counters")
+set(CPACK_PACKAGE_DESCRIPTION
+    "Checks an Intel HEX firmware file, identifies the counter over SCPI through the VISA \
+I/O library (USB or GPIB), sends the image in checksummed blocks and orders the burn into \
+flash. Holds the wizard window in three brands (HX4xLoader, RV226xLoader, \
+LTA5xLMA5xLoader) and the console program hx4x-update. A VISA library is needed for real \
+instruments; emulate_counter=112 runs the whole flow without one.")
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_INSTALL_DIRECTORY ${HX4X_PACKAGE_NAME})
+set(CPACK_STRIP_FILES ON)
+
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SECTION electronics)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+# The libraries linked come from dpkg-shlibdeps; Qt's platform plugins (the X11 one among
+# them) are loaded at run time, so no linked library names their package.
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+if(TARGET loader_window_releases)
+    set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
+endif()
+
+include(CPack)

@@ -1,0 +1,102 @@
+#!/usr/bin/env python3
+"""Makes the desktop icon from the square mark at the left of the main brand's logo band.
+
+    python3 tools/artwork/make_icon.py [--logo FILE] [--out DIR]
+
+Writes hx4x-loader-SIZE.png for each icon size into DIR (ui/resources/icons/ by default),
+the mark enlarged by whole pixels so that its lines stay sharp. Run it again only when the
+logo changes; the build installs the committed files and needs no image tools.
+"""
+
+import argparse
+import pathlib
+import struct
+import sys
+
+HERE = pathlib.Path(__file__).resolve().parent
+sys.dont_write_bytecode = True  # no cache folder beside the committed scripts
+sys.path.insert(0, str(HERE))
+from make_artwork import ArtworkError, Picture, png_bytes  # noqa: E402
+
+# The amber frame of the mark (artwork.txt: "frame 10 7 32 32"), taken whole.
+MARK_X, MARK_Y, MARK_SIZE = 10, 7, 32
+ICON_SIZES = (128, 256)
+
+
+def read_bmp(path):
+    """The pixels of an 8-bit BMP, uncompressed or run-length encoded, top row first."""
+    data = path.read_bytes()
+    if data[:2] != b'BM':
+        raise ArtworkError(f"{path} is not a BMP file")
+    offset, = struct.unpack_from('<I', data, 10)
+    header_size, width, height, _, bits, compression = struct.unpack_from('<IiiHHI', data, 14)
+    colours_used, = struct.unpack_from('<I', data, 46)
+    if bits != 8 or compression not in (0, 1):
+        raise ArtworkError(f"{path}: only 8-bit BMP files are read")
+    count = colours_used or 256
+    palette_at = 14 + header_size
+    palette = [(data[palette_at + 4 * i + 2], data[palette_at + 4 * i + 1],
+                data[palette_at + 4 * i]) for i in range(count)]
+    rows = [[0] * width for _ in range(abs(height))]
+    if compression == 0:
+        stride = (width + 3) & ~3
+        for y in range(abs(height)):
+            rows[y] = list(data[offset + y * stride:offset + y * stride + width])
+    else:
+        x = y = 0
+        at = offset
+        while at + 1 < len(data):
+            first, second = data[at], data[at + 1]
+            at += 2
+            if first:
+                for _ in range(first):
+                    if x < width and y < len(rows):
+                        rows[y][x] = second
+                    x += 1
+            elif second == 0:
+                x, y = 0, y + 1
+            elif second == 1:
+                break
+            elif second == 2:
+                x, y = x + data[at], y + data[at + 1]
+                at += 2
+            else:
+                for value in data[at:at + second]:
+                    if x < width and y < len(rows):
+                        rows[y][x] = value
+                    x += 1
+                at += second + (second & 1)
+    if height > 0:  # a positive height stores the bottom row first
+        rows.reverse()
+    return [[palette[i] for i in row] for row in rows]
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument('--logo', type=pathlib.Path,
+                        default=HERE.parent.parent / 'ui' / 'resources' / 'valdmore_logo.bmp')
+    parser.add_argument('--out', type=pathlib.Path,
+                        default=HERE.parent.parent / 'ui' / 'resources' / 'icons')
+    options = parser.parse_args()
+    try:
+        pixels = read_bmp(options.logo)
+        mark = [row[MARK_X:MARK_X + MARK_SIZE] for row in pixels[MARK_Y:MARK_Y + MARK_SIZE]]
+        if len(mark) != MARK_SIZE or any(len(row) != MARK_SIZE for row in mark):
+            raise ArtworkError(f"{options.logo} is too small for the mark")
+        options.out.mkdir(parents=True, exist_ok=True)
+        for size in ICON_SIZES:
+            scale = size // MARK_SIZE
+            icon = Picture('icon', size, size, f'hx4x-loader-{size}.png')
+            icon.pixels = [[row[x // scale] for x in range(size)]
+                           for row in mark for _ in range(scale)]
+            data = png_bytes(icon)
+            (options.out / icon.file_name).write_bytes(data)
+            print(f"{icon.file_name}: {size} x {size}, {len(data)} bytes")
+    except ArtworkError as error:
+        print(f"make_icon: {error}", file=sys.stderr)
+        return 1
+    return 0
+
+
+if __name__ == '__main__':
+    sys.exit(main())
