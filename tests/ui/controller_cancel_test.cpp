@@ -68,6 +68,21 @@ TEST_F(EmulatedControllerTest, InputDuringTheBurnIsDiscarded) {
     EXPECT_EQ(controller.outcome().end, StepEnd::done);
 }
 
+// Events dispatched from inside a step cannot start, refresh or reconnect under the run.
+TEST_F(EmulatedControllerTest, EntryPointsDoNothingDuringARun) {
+    for (const Kind kind : {Kind::start_click, Kind::refresh_click, Kind::selection_change}) {
+        view.on_status(text::sending_caption, kind);
+    }
+    controller.refresh_instruments();
+    const std::string address = controller.selected_address();
+    controller.start_update();
+    EXPECT_EQ(view.questions.size(), 1u) << "no nested update";
+    EXPECT_EQ(std::count(view.statuses.begin(), view.statuses.end(), text::preparing_caption), 1);
+    EXPECT_TRUE(controller.outcome().succeeded());
+    EXPECT_EQ(controller.selected_address(), address);
+    EXPECT_EQ(view.list.size(), 1u);
+}
+
 TEST_F(EmulatedControllerTest, DropDuringARunIsRefusedAndTheRunGoesOn) {
     const std::string other = dir.file("other.hex");
     view.on_status(text::sending_caption, Kind::drop, other);

@@ -15,7 +15,17 @@ namespace hx4x::testing_support {
 // and answers questions with a scripted value.
 class RecordingView : public LoaderView {
   public:
-    enum class Kind { cancel_key, cancel_click, close_request, drop, auto_start, other };
+    enum class Kind {
+        cancel_key,
+        cancel_click,
+        close_request,
+        drop,
+        auto_start,
+        start_click,
+        refresh_click,
+        selection_change,
+        other
+    };
 
     struct Event : ViewEvent {
         Event(Kind k, std::string p) : kind(k), path(std::move(p)) {}
@@ -98,6 +108,16 @@ class RecordingView : public LoaderView {
                 break;
             case Kind::auto_start:
                 controller_->auto_start();
+                break;
+            case Kind::start_click:
+                controller_->start_update();
+                break;
+            case Kind::refresh_click:
+                controller_->refresh_instruments();
+                controller_->open_selected_counter();
+                break;
+            case Kind::selection_change:
+                controller_->instrument_selected();
                 break;
             default:
                 ++dispatched_other;

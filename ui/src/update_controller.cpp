@@ -14,6 +14,10 @@ namespace text = controller_text;
 UpdateController::UpdateController(LoaderView& view) : view_(view) {}
 
 bool UpdateController::refresh_instruments() {
+    // An event dispatched from inside a step must not clear the list under a running update.
+    if (update_running_) {
+        return view_.list_count() > 0;
+    }
     const std::string wanted = selected_address_;
     view_.list_clear();
     find_counters(mask_);
@@ -47,6 +51,14 @@ bool UpdateController::refresh_instruments() {
 }
 
 bool UpdateController::open_selected_counter() {
+    // Reconnecting would close the session under a transfer.
+    if (update_running_) {
+        return protocol_.session().is_open();
+    }
+    return open_counter();
+}
+
+bool UpdateController::open_counter() {
     if (protocol_.session().is_open()) {
         protocol_.disconnect();
     }
@@ -62,7 +74,8 @@ bool UpdateController::open_selected_counter() {
 }
 
 void UpdateController::start_update() {
-    if (view_.current_page() != page_update) {
+    // A second Start queued during a run must not nest an update inside it.
+    if (update_running_ || view_.current_page() != page_update) {
         return;
     }
     ScopeGuard disconnect([this] { protocol_.disconnect(); });
@@ -138,13 +151,16 @@ void UpdateController::auto_refresh() {
 }
 
 void UpdateController::instrument_selected() {
+    if (update_running_) {
+        return;
+    }
     selected_address_ = view_.list_selected_text();
 }
 
 bool UpdateController::rebuild_identification(std::vector<IdentificationRow>& rows) {
     const bool was_open = protocol_.session().is_open();
     if (!was_open) {
-        open_selected_counter();
+        open_counter();
     }
     rows = identification_rows(protocol_.identity());
     const bool open_now = protocol_.session().is_open();

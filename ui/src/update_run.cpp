@@ -42,7 +42,7 @@ bool UpdateController::run_update(const std::string& file) {
     protocol_.reset();
 
     enter_step(UpdateStep::reconnect);
-    if (!open_selected_counter()) {
+    if (!open_counter()) {
         view_.show_message(MessageKind::error, text::update_failed);
         return update_running_;
     }

@@ -69,6 +69,8 @@ class UpdateController {
     const CounterProtocol& protocol() const { return protocol_; }
 
   private:
+    // open_selected_counter's work, for the run's own reconnection.
+    bool open_counter();
     // One cancellable step: caption and bar, the operation, then its message on failure
     // (the error text is composed only then, since a load's own text comes with it).
     template <class Operation, class ErrorText>
