@@ -10,12 +10,10 @@
 
 namespace hx4x::testing_support {
 
-// The inputs a fuzz target once failed on, kept under tests/data/fuzz/<target>/. A missing
-// folder fails the calling test: a misspelt target would otherwise replay nothing and pass.
-inline std::vector<std::string> fuzz_regression_inputs(const std::string& target) {
+// Every file of the folder but the dot files (.keep). A missing folder fails the calling
+// test: a misspelt target would otherwise replay nothing and pass.
+inline std::vector<std::string> inputs_in(const std::filesystem::path& folder) {
     std::vector<std::string> inputs;
-    const std::filesystem::path folder =
-        std::filesystem::path(HX4X_TEST_DATA_DIR) / "fuzz" / target;
     std::error_code error;
     std::filesystem::directory_iterator entries(folder, error);
     if (error) {
@@ -30,6 +28,17 @@ inline std::vector<std::string> fuzz_regression_inputs(const std::string& target
         inputs.emplace_back(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
     }
     return inputs;
+}
+
+// The inputs a fuzz target once failed on, kept under tests/data/fuzz/<target>/.
+inline std::vector<std::string> fuzz_regression_inputs(const std::string& target) {
+    return inputs_in(std::filesystem::path(HX4X_TEST_DATA_DIR) / "fuzz" / target);
+}
+
+// The target's seeds under fuzz/seeds/<target>/.
+inline std::vector<std::string> fuzz_seed_inputs(const std::string& target) {
+    return inputs_in(std::filesystem::path(HX4X_TEST_DATA_DIR) / ".." / ".." / "fuzz" / "seeds" /
+                     target);
 }
 
 }  // namespace hx4x::testing_support

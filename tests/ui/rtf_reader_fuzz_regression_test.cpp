@@ -1,10 +1,9 @@
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
-#include <iterator>
-#include <vector>
+#include <cstdint>
+#include <string>
 
+#include "fuzz_corpus.hpp"
 #include "rtf_reader_target.hpp"
 
 namespace hx4x {
@@ -12,21 +11,13 @@ namespace {
 
 // Every input the fuzzer ever kept, and every seed, still holds the reader's invariants.
 TEST(RtfReaderFuzzRegression, ReplaysKeptInputs) {
-    namespace fs = std::filesystem;
-    const fs::path folders[] = {
-        fs::path(HX4X_TEST_DATA_DIR) / "fuzz" / "fuzz_rtf_reader",
-        fs::path(HX4X_TEST_DATA_DIR) / ".." / ".." / "fuzz" / "seeds" / "fuzz_rtf_reader"};
     std::size_t replayed = 0;
-    for (const fs::path& folder : folders) {
-        for (const auto& entry : fs::directory_iterator(folder)) {
-            if (!entry.is_regular_file() || entry.path().filename().string().front() == '.') {
-                continue;
-            }
-            std::ifstream in(entry.path(), std::ios::binary);
-            const std::vector<std::uint8_t> bytes{std::istreambuf_iterator<char>(in),
-                                                  std::istreambuf_iterator<char>()};
-            SCOPED_TRACE(entry.path().string());
-            fuzzing::run_rtf_reader_case(bytes.data(), bytes.size());
+    for (const auto& inputs : {testing_support::fuzz_regression_inputs("fuzz_rtf_reader"),
+                               testing_support::fuzz_seed_inputs("fuzz_rtf_reader")}) {
+        for (const std::string& input : inputs) {
+            SCOPED_TRACE("input " + std::to_string(replayed) + " of its folder run");
+            fuzzing::run_rtf_reader_case(reinterpret_cast<const std::uint8_t*>(input.data()),
+                                         input.size());
             ++replayed;
         }
     }

@@ -68,11 +68,7 @@ void Logger::set_log_file(const std::string& name, bool truncate) {
 
 void Logger::use_standard_error() {
     std::lock_guard<std::recursive_mutex> guard(lock_);
-    if (stream_ != nullptr) {
-        std::fflush(stream_);
-    }
-    close_file_locked();
-    truncate_ = false;
+    close();
     stream_ = stderr;
     mode_ = OutputMode::standard_error;
 }
