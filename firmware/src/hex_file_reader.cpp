@@ -42,13 +42,20 @@ bool file_size_of(std::FILE* stream, std::uint64_t& size) {
 }
 
 std::size_t count_record_starts(const char* bytes, std::size_t size) {
+    // Plain loops the compiler turns into byte-wide vector compares (a search call per record
+    // costs more than the record's whole text); a byte counter holds at most 255 hits.
     std::size_t count = 0;
-    const char* at = bytes;
-    const char* const end = bytes + size;
-    while ((at = static_cast<const char*>(
-                std::memchr(at, ':', static_cast<std::size_t>(end - at)))) != nullptr) {
-        ++count;
-        ++at;
+    std::size_t at = 0;
+    constexpr std::size_t block = 255;
+    for (; size - at >= block; at += block) {
+        std::uint8_t hits = 0;
+        for (std::size_t i = 0; i < block; ++i) {
+            hits = static_cast<std::uint8_t>(hits + (bytes[at + i] == ':' ? 1 : 0));
+        }
+        count += hits;
+    }
+    for (; at < size; ++at) {
+        count += bytes[at] == ':' ? 1u : 0u;
     }
     return count;
 }

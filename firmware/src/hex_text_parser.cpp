@@ -28,7 +28,8 @@ HexTextParser::HexTextParser(const AcceptedRecordTypes& accepted,
       file_size_(file_size),
       records_(records),
       error_(error),
-      step_(file_size >= 1024 ? file_size >> 10 : 1) {
+      step_(file_size >= 1024 ? file_size >> 10 : 1),
+      next_report_(step_) {
     if (record_starts > HexFileReader::reserved_records && records_.capacity() < record_starts) {
         try {
             records_.reserve(record_starts);
@@ -61,18 +62,16 @@ void HexTextParser::fail_in_line(const std::string& text) {
 }
 
 bool HexTextParser::report_progress() {
-    if (callback_ == nullptr) {
+    // The tick is consumed_ / step_; a report is due when it passes the last one reported.
+    if (callback_ == nullptr || consumed_ < next_report_) {
         return true;
     }
     const std::uint64_t tick = consumed_ / step_;
-    if (tick <= last_tick_) {
-        return true;
-    }
     if (!callback_(context_, static_cast<std::uint32_t>(consumed_), file_size_)) {
         fail("Loading canceled by user");
         return false;
     }
-    last_tick_ = tick;
+    next_report_ = (tick + 1) * step_;
     return true;
 }
 
@@ -81,6 +80,11 @@ std::size_t HexTextParser::feed(const char* bytes, std::size_t size, bool last) 
     while (!stopped_ && used < size) {
         const char* const begin = bytes + used;
         const std::size_t rest = size - used;
+        const std::size_t whole = single_record_line(std::string_view(begin, rest));
+        if (whole != 0) {
+            used += whole;
+            continue;
+        }
         const auto* lf = static_cast<const char*>(std::memchr(begin, '\n', rest));
         const std::size_t line_end = lf != nullptr ? static_cast<std::size_t>(lf - begin) : rest;
         const auto* mark = static_cast<const char*>(std::memchr(begin, end_of_text, line_end));
@@ -121,6 +125,62 @@ void HexTextParser::end_of_text_mark() {
     }
 }
 
+std::size_t HexTextParser::single_record_line(std::string_view rest) {
+    // A line that is one valid record needs no search for its end: a valid record holds
+    // neither a line feed nor the end-of-text mark, so the line ends right after it. Any other
+    // line, and a line after an empty one, goes the general way, which finds its fault.
+    if (empty_lines_ != 0 || rest.empty() || rest[0] != ':') {
+        return 0;
+    }
+    HexRecord& record = records_.emplace_back(HexRecord::DataLeftUnset{});
+    std::size_t end = 0;
+    std::size_t terminator_length = 0;
+    if (parse_valid_record(rest, 0, record, end)) {
+        if (end < rest.size() && rest[end] == '\n') {
+            terminator_length = 1;
+        } else if (end + 1 < rest.size() && rest[end] == '\r' && rest[end + 1] == '\n') {
+            terminator_length = 2;
+        }
+    }
+    if (terminator_length == 0) {
+        records_.pop_back();
+        return 0;
+    }
+    ++line_number_;
+    offer_data(record, scanners_);
+    if (keep_record(true, end)) {
+        consumed_ += terminator_length;
+    }
+    return end + terminator_length;
+}
+
+bool HexTextParser::keep_record(bool parsed, std::size_t length) {
+    const HexRecord& record = records_.back();
+    consumed_ += length;
+    // A cancel wins over a fault in the same record.
+    if (!report_progress()) {
+        records_.pop_back();
+        return false;
+    }
+    if (!parsed) {
+        records_.pop_back();
+        fail_in_line(parse_error_);
+        return false;
+    }
+    if (!accepted_[record.type]) {
+        const std::uint32_t type = record.type;
+        records_.pop_back();
+        fail_in_line("Record type 0x" + hex_byte_text(type) + "' is unsupported");
+        return false;
+    }
+    if (record.type == record_data) {
+        ++data_records_;
+    } else if (record.type == record_end_of_file) {
+        ++end_records_;
+    }
+    return true;
+}
+
 void HexTextParser::line(std::string_view text, std::size_t terminator_length) {
     ++line_number_;
     if (text.empty()) {
@@ -135,30 +195,11 @@ void HexTextParser::line(std::string_view text, std::size_t terminator_length) {
     std::string* const parse_error = error_ != nullptr ? &parse_error_ : nullptr;
     std::size_t start = 0;
     while (start < text.size()) {
-        HexRecord& record = records_.emplace_back();
+        HexRecord& record = records_.emplace_back(HexRecord::DataLeftUnset{});
         std::size_t end = start;
         const bool parsed = parse_record(text, start, record, scanners_, end, parse_error);
-        consumed_ += end - start;
-        // A cancel wins over a fault in the same record.
-        if (!report_progress()) {
-            records_.pop_back();
+        if (!keep_record(parsed, end - start)) {
             return;
-        }
-        if (!parsed) {
-            records_.pop_back();
-            fail_in_line(parse_error_);
-            return;
-        }
-        if (!accepted_[record.type]) {
-            const std::uint32_t type = record.type;
-            records_.pop_back();
-            fail_in_line("Record type 0x" + hex_byte_text(type) + "' is unsupported");
-            return;
-        }
-        if (record.type == record_data) {
-            ++data_records_;
-        } else if (record.type == record_end_of_file) {
-            ++end_records_;
         }
         start = end;
     }

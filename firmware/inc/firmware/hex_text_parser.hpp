@@ -38,7 +38,13 @@ class HexTextParser {
     std::uint64_t consumed() const { return consumed_; }
 
   private:
+    // Takes the next line when it is exactly one valid record and its line end; returns the
+    // bytes used, or 0 when the line must go through line().
+    std::size_t single_record_line(std::string_view rest);
     void line(std::string_view text, std::size_t terminator_length);
+    // Counts the record just parsed at the list's back, reports progress and checks its type;
+    // false (the record dropped) on a cancel or a fault.
+    bool keep_record(bool parsed, std::size_t length);
     void end_of_text_mark();
     bool report_progress();
     void fail(const std::string& text);
@@ -53,7 +59,7 @@ class HexTextParser {
     std::string* error_;
 
     std::uint64_t step_;
-    std::uint64_t last_tick_ = 0;
+    std::uint64_t next_report_;  // the consumed count whose tick is the next to report
     std::uint64_t consumed_ = 0;
     std::uint64_t line_number_ = 0;
     std::uint64_t empty_lines_ = 0;

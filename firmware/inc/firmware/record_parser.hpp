@@ -16,6 +16,16 @@ namespace hx4x {
 bool check_record_fields(std::uint32_t type, std::uint16_t load_offset, std::uint8_t length,
                          std::string* error);
 
+// Parses the record beginning at start only when all of it is there and valid (digits,
+// fields, checksum); end then receives the position just after the checksum. Nothing is
+// offered to the scanners and no text is made: on false nothing is decided, and parse_record
+// finds the fault. The record's data room may have been written either way.
+bool parse_valid_record(std::string_view line, std::size_t start, HexRecord& record,
+                        std::size_t& end);
+
+// Offers the data bytes of a data record to the scanners, in list order.
+void offer_data(const HexRecord& record, std::vector<SignatureScanner>& scanners);
+
 // Parses one record of line beginning at start. end receives the position just after the
 // checksum; on failure, the position the parse reached (never before start). The data bytes
 // of a data record are offered to the scanners in list order. On failure error (when given)
