@@ -27,14 +27,8 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# Our own display and runtime folder: the single-instance guard never meets another copy.
-Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
-xvfb_pid=$!
-for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.05; done
-[ -s "$work/display" ] || { echo "bench-window: Xvfb did not start" >&2; exit 1; }
-export DISPLAY=":$(cat "$work/display")"
-export XDG_RUNTIME_DIR="$work/run"
-mkdir -m 700 "$XDG_RUNTIME_DIR"
+source scripts/private-display.sh
+start_private_display "$work" 800x600
 # A copy of its own, so that its settings and log stay in the work folder.
 cp "$program" "$work/program"
 

@@ -37,15 +37,8 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# A display of our own (Xvfb picks a free number), and a runtime folder of our own, so that
-# the single-instance guard never meets a copy someone else runs on this machine.
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
-xvfb_pid=$!
-for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.05; done
-[ -s "$work/display" ] || { echo "screenshots: Xvfb did not start" >&2; exit 1; }
-export DISPLAY=":$(cat "$work/display")"
-export XDG_RUNTIME_DIR="$work/run"
-mkdir -m 700 "$XDG_RUNTIME_DIR"
+source scripts/private-display.sh
+start_private_display "$work" 1024x768
 
 # Enough records that sending lasts a few seconds, long enough to be photographed; the
 # programs run in the work folder, so the file box shows a short name.

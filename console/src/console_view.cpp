@@ -89,7 +89,6 @@ void ConsoleView::release_messages(bool discard) {
 }
 
 bool ConsoleView::ask_yes_no(const std::string& text) {
-    questions_.push_back(text);
     return presenter_.ask(text);
 }
 

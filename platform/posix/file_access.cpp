@@ -17,23 +17,37 @@ std::FILE* stream_for(int descriptor, const char* mode) {
     return stream;
 }
 
-}  // namespace
-
-std::FILE* open_regular_file_for_reading(const std::string& path) {
-    // O_NONBLOCK makes the open itself return at once on a FIFO; the type is then checked on
-    // what was opened, so nothing can be swapped in between a check and the open.
-    const int descriptor = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+// Opens without waiting (a FIFO's open would wait for its other end) and keeps the
+// descriptor only when it is a regular file. The type is checked on what was opened, so
+// nothing can be swapped in between a check and the open.
+int open_regular(const std::string& path, int flags, struct stat& status) {
+    const int descriptor = open(path.c_str(), flags | O_NONBLOCK | O_CLOEXEC | O_NOCTTY, 0666);
     if (descriptor < 0) {
-        return nullptr;
+        return -1;
     }
-    struct stat status {};
     if (fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode)) {
         close(descriptor);
-        return nullptr;
+        return -1;
     }
+    return descriptor;
+}
+
+// Ordinary blocking reads and writes from here on; the descriptor is closed on failure.
+bool make_blocking(int descriptor) {
     const int flags = fcntl(descriptor, F_GETFL);
     if (flags < 0 || fcntl(descriptor, F_SETFL, flags & ~O_NONBLOCK) != 0) {
         close(descriptor);
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+std::FILE* open_regular_file_for_reading(const std::string& path) {
+    struct stat status {};
+    const int descriptor = open_regular(path, O_RDONLY, status);
+    if (descriptor < 0 || !make_blocking(descriptor)) {
         return nullptr;
     }
     return stream_for(descriptor, "rb");
@@ -42,26 +56,20 @@ std::FILE* open_regular_file_for_reading(const std::string& path) {
 std::FILE* open_output_file_for_writing(const std::string& path,
                                         const std::string& protected_path) {
     // No O_TRUNC here: the file is emptied only once it is known not to be the protected one.
-    const int descriptor = open(
-        path.c_str(), O_WRONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY, 0666);
+    struct stat status {};
+    const int descriptor = open_regular(path, O_WRONLY | O_CREAT | O_NOFOLLOW, status);
     if (descriptor < 0) {
         return nullptr;
     }
-    struct stat status {};
-    if (fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode)) {
-        close(descriptor);
-        return nullptr;
-    }
     struct stat guarded {};
-    if (!protected_path.empty() && stat(protected_path.c_str(), &guarded) == 0 &&
-        guarded.st_dev == status.st_dev && guarded.st_ino == status.st_ino) {
+    const bool is_protected = !protected_path.empty() &&
+                              stat(protected_path.c_str(), &guarded) == 0 &&
+                              guarded.st_dev == status.st_dev && guarded.st_ino == status.st_ino;
+    if (is_protected || ftruncate(descriptor, 0) != 0) {
         close(descriptor);
         return nullptr;
     }
-    const int flags = fcntl(descriptor, F_GETFL);
-    if (ftruncate(descriptor, 0) != 0 || flags < 0 ||
-        fcntl(descriptor, F_SETFL, flags & ~O_NONBLOCK) != 0) {
-        close(descriptor);
+    if (!make_blocking(descriptor)) {
         return nullptr;
     }
     return stream_for(descriptor, "wb");

@@ -39,8 +39,6 @@ class ConsoleView : public LoaderView {
 
     // The last text shown, for the closing JSON object.
     const std::string& last_message() const { return last_message_; }
-    // The confirmation texts asked.
-    const std::vector<std::string>& questions() const { return questions_; }
     const std::vector<std::string>& instruments() const { return list_; }
 
     int current_page() const override { return page_; }
@@ -91,7 +89,6 @@ class ConsoleView : public LoaderView {
     std::vector<std::string> list_;
     std::size_t selected_ = 0;
     std::vector<IdentificationRow> rows_;
-    std::vector<std::string> questions_;
     std::string file_box_;
     std::string last_message_;
     bool holding_ = false;

@@ -7,14 +7,13 @@ set -euo pipefail
 program=$1
 firmware=$2
 work=$(mktemp -d)
+xvfb_pid=
 trap 'kill $(jobs -p) 2>/dev/null || true; rm -rf "$work"' EXIT
 cp "$program" "$work/"
 loader="$work/$(basename "$program")"
 
-display=:$((90 + RANDOM % 100))
-Xvfb "$display" -screen 0 800x600x24 -nolisten tcp >/dev/null 2>&1 &
-export DISPLAY=$display XDG_RUNTIME_DIR=$work
-for _ in $(seq 50); do xdotool getmouselocation >/dev/null 2>&1 && break; sleep 0.1; done
+source "$(dirname "$0")/../../../scripts/private-display.sh"
+start_private_display "$work" 800x600
 
 "$loader" emulate_counter=112 skip_readme >"$work/out.txt" 2>&1 &
 loader_pid=$!
