@@ -242,10 +242,14 @@ int fail(const std::string& message) {
 }
 
 int stamp(const std::string& executable, const std::string& record_path) {
+    // The stream buffer's iterators never set the stream's state, so a failed open or read
+    // is seen only through the stream itself.
     std::ifstream in(record_path, std::ios::binary);
-    const std::vector<std::uint8_t> record{std::istreambuf_iterator<char>(in),
-                                           std::istreambuf_iterator<char>()};
-    if (!in.eof() || record.empty()) {
+    std::vector<std::uint8_t> record;
+    if (in.is_open()) {
+        record.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }
+    if (!in.is_open() || in.bad() || record.empty()) {
         return fail("cannot read " + record_path);
     }
     std::string error;

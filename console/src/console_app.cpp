@@ -243,7 +243,8 @@ int run_console(int argc, const char* const* argv, const ConsoleEnvironment& env
     CommandLineParser parser(console_prefix_chars, console_separator);
     define_console_options(parser);
     parser.set_posix_prefix_rules(platform::posix_command_line());
-    parser.set_command_line(command_line_from_argv(argc, argv));
+    parser.set_command_line(env.command_line ? *env.command_line
+                                             : command_line_from_argv(argc, argv));
     std::string report;
     if (!parser.parse() || !emulated_version_valid(parser, report)) {
         ConsoleOutput output(env.streams, false);

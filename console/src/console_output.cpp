@@ -72,7 +72,15 @@ void ConsoleOutput::draw_progress(std::string_view line) {
         return;
     }
     // Back to the start of the line, the new text, then erase what is left of the old one.
-    write(streams_.err, "\r" + visible_text(line) + "\x1b[K");
+    std::string text = visible_text(line);
+    const std::size_t length = text.size();
+    if (streams_.erases_with_escape) {
+        text += "\x1b[K";
+    } else if (length < progress_length_) {
+        text.append(progress_length_ - length, ' ');
+    }
+    write(streams_.err, "\r" + text);
+    progress_length_ = length;
     flush(streams_.err);
     progress_shown_ = true;
 }
@@ -80,6 +88,7 @@ void ConsoleOutput::draw_progress(std::string_view line) {
 void ConsoleOutput::end_progress() {
     if (progress_shown_) {
         progress_shown_ = false;
+        progress_length_ = 0;
         write(streams_.err, "\n");
         flush(streams_.err);
     }

@@ -50,10 +50,10 @@ const char* message_kind_name(MessageKind kind) {
 
 int ConsolePresenter::present(const MessageBoxRequest& request) {
     if (request.yes_no) {
-        return ask(request.text) ? platform::IDYES : platform::IDNO;
+        return ask(request.text) ? platform::answer_yes : platform::answer_no;
     }
     show(request.kind, request.text, false);
-    return platform::IDOK;
+    return platform::answer_ok;
 }
 
 void ConsolePresenter::show(MessageKind kind, const std::string& text, bool is_result) {

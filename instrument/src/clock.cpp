@@ -3,21 +3,25 @@
 #include <chrono>
 #include <thread>
 
+#include "platform/performance_counter.hpp"
+
 namespace hx4x {
 
 namespace {
 
-class SteadyClock : public Clock {
+// The system's performance counter; pauses sleep for the time they stand for.
+class SystemClock : public Clock {
   public:
-    std::int64_t now() override {
-        return std::chrono::duration_cast<std::chrono::nanoseconds>(
-                   std::chrono::steady_clock::now().time_since_epoch())
-            .count();
-    }
-    std::int64_t frequency() override { return 1'000'000'000; }
+    std::int64_t now() override { return platform::performance_count(); }
+    std::int64_t frequency() override { return platform::performance_frequency(); }
     void sleep_for(std::int64_t counts) override {
-        if (counts > 0) {
-            std::this_thread::sleep_for(std::chrono::nanoseconds(counts));
+        const std::int64_t rate = frequency();
+        if (counts > 0 && rate > 0) {
+            // Whole seconds first, so that the conversion never overflows.
+            const std::int64_t seconds = counts / rate;
+            const std::int64_t rest = counts % rate;
+            std::this_thread::sleep_for(std::chrono::seconds(seconds) +
+                                        std::chrono::nanoseconds(rest * 1'000'000'000 / rate));
         }
     }
 };
@@ -27,7 +31,7 @@ Clock* installed_clock = nullptr;
 }  // namespace
 
 Clock& steady_clock() {
-    static SteadyClock clock;
+    static SystemClock clock;
     return clock;
 }
 

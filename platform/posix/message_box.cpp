@@ -8,12 +8,12 @@ namespace hx4x::platform {
 namespace {
 
 const char* kind_of(unsigned style) {
-    switch (style & MB_ICONMASK) {
-        case MB_ICONERROR:
+    switch (style & box_icon_mask) {
+        case box_icon_error:
             return "error";
-        case MB_ICONWARNING:
+        case box_icon_warning:
             return "warning";
-        case MB_ICONQUESTION:
+        case box_icon_question:
             return "question";
         default:
             return "information";
@@ -27,7 +27,7 @@ int show_message_box(WindowHandle, std::string_view text, std::string_view title
     line.append(title).append(": ").append(kind_of(style)).append(": ").append(text).append("\n");
     std::fwrite(line.data(), 1, line.size(), stderr);
     std::fflush(stderr);
-    return (style & MB_YESNO) != 0 ? IDNO : IDOK;
+    return (style & box_yes_no) != 0 ? answer_no : answer_ok;
 }
 
 }  // namespace hx4x::platform

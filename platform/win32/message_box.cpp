@@ -6,6 +6,13 @@
 
 namespace hx4x::platform {
 
+// The styles and answers are handed to and from MessageBoxA unchanged.
+static_assert(box_ok == MB_OK && box_yes_no == MB_YESNO && box_icon_error == MB_ICONERROR &&
+              box_icon_question == MB_ICONQUESTION && box_icon_warning == MB_ICONWARNING &&
+              box_icon_information == MB_ICONINFORMATION && box_icon_mask == MB_ICONMASK &&
+              box_default_button_2 == MB_DEFBUTTON2);
+static_assert(answer_ok == IDOK && answer_yes == IDYES && answer_no == IDNO);
+
 int show_message_box(WindowHandle owner, std::string_view text, std::string_view title,
                      unsigned style) {
     const std::string text_z(text);

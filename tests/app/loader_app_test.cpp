@@ -43,7 +43,7 @@ class RecordingPresenter : public MessagePresenter {
   public:
     int present(const MessageBoxRequest& request) override {
         requests.push_back(request);
-        return platform::IDOK;
+        return platform::answer_ok;
     }
     std::vector<MessageBoxRequest> requests;
 };

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <functional>
@@ -27,18 +26,17 @@ class CapturedStream {
 
     std::FILE* file() const { return file_; }
     std::string text() const {
+        // Read from the start, then back to the end, where the program's next write goes.
         std::fflush(file_);
         std::string content;
+        std::rewind(file_);
         char buffer[4096];
-        off_t offset = 0;
-        for (;;) {
-            const ssize_t got = pread(fileno(file_), buffer, sizeof buffer, offset);
-            if (got <= 0) {
-                return content;
-            }
-            content.append(buffer, static_cast<std::size_t>(got));
-            offset += got;
+        std::size_t got = 0;
+        while ((got = std::fread(buffer, 1, sizeof buffer, file_)) != 0) {
+            content.append(buffer, got);
         }
+        std::fseek(file_, 0, SEEK_END);
+        return content;
     }
 
   private:

@@ -23,7 +23,7 @@ std::size_t replay(const fs::path& folder) {
             continue;
         }
         std::string bytes;
-        if (std::FILE* file = std::fopen(entry.path().c_str(), "rb")) {
+        if (std::FILE* file = std::fopen(entry.path().string().c_str(), "rb")) {
             char chunk[4096];
             std::size_t got = 0;
             while ((got = std::fread(chunk, 1, sizeof chunk, file)) != 0) {

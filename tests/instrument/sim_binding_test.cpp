@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "environment.hpp"
+
 #include <string>
 
 #include "case_name.hpp"
@@ -59,10 +61,10 @@ TEST_F(SimBinding, ACompletionCodeFromTheResourceManagerIsNoSuccess) {
 
 TEST_F(SimBinding, TheEnvironmentVariableChoosesTheLibrary) {
     write_file(dir_.file("sim.cfg"), "resource GPIB0::1::INSTR\n");
-    setenv("HX4X_VISA_SIM_CONFIG", dir_.file("sim.cfg").c_str(), 1);
-    setenv(VisaLibrary::library_variable, HX4X_VISA_SIM_LIBRARY, 1);
+    hx4x::test::set_environment("HX4X_VISA_SIM_CONFIG", dir_.file("sim.cfg").c_str());
+    hx4x::test::set_environment(VisaLibrary::library_variable, HX4X_VISA_SIM_LIBRARY);
     const bool loaded = VisaLibrary::instance().load();
-    unsetenv(VisaLibrary::library_variable);
+    hx4x::test::unset_environment(VisaLibrary::library_variable);
     ASSERT_TRUE(loaded);
     EXPECT_TRUE(find_resources(""));
     EXPECT_EQ(resource_list(), std::vector<std::string>{"GPIB0::1::INSTR"});

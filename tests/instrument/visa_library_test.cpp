@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include "environment.hpp"
+
 #include <cstdlib>
 #include <string>
 
@@ -21,13 +23,13 @@ class LibraryVariable {
     }
     ~LibraryVariable() {
         if (had_) {
-            setenv(VisaLibrary::library_variable, saved_.c_str(), 1);
+            hx4x::test::set_environment(VisaLibrary::library_variable, saved_.c_str());
         } else {
-            unsetenv(VisaLibrary::library_variable);
+            hx4x::test::unset_environment(VisaLibrary::library_variable);
         }
         VisaLibrary::instance().unload();
     }
-    void set(const std::string& value) { setenv(VisaLibrary::library_variable, value.c_str(), 1); }
+    void set(const std::string& value) { hx4x::test::set_environment(VisaLibrary::library_variable, value.c_str()); }
 
   private:
     bool had_ = false;

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "environment.hpp"
+
 #include <cstdlib>
 #include <sstream>
 #include <string>
@@ -19,14 +21,14 @@ class VisaSimTest : public ::testing::Test {
   protected:
     void TearDown() override {
         VisaLibrary::instance().unload();
-        unsetenv("HX4X_VISA_SIM_CONFIG");
+        hx4x::test::unset_environment("HX4X_VISA_SIM_CONFIG");
         set_emulated_version(0);
     }
 
     // Writes the configuration (a transcript line is added) and loads the simulation.
     bool load_sim(const std::string& config, std::string* error = nullptr) {
         write_file(dir_.file("sim.cfg"), "transcript " + transcript_path() + "\n" + config);
-        setenv("HX4X_VISA_SIM_CONFIG", dir_.file("sim.cfg").c_str(), 1);
+        hx4x::test::set_environment("HX4X_VISA_SIM_CONFIG", dir_.file("sim.cfg").c_str());
         return VisaLibrary::instance().load(std::string(HX4X_VISA_SIM_LIBRARY), error);
     }
 

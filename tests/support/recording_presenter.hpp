@@ -17,11 +17,11 @@ class RecordingPresenter : public MessagePresenter {
 
     int present(const MessageBoxRequest& request) override {
         boxes.push_back(request);
-        return request.yes_no ? answer : platform::IDOK;
+        return request.yes_no ? answer : platform::answer_ok;
     }
 
     std::vector<MessageBoxRequest> boxes;
-    int answer = platform::IDYES;
+    int answer = platform::answer_yes;
 
   private:
     MessagePresenter* previous_;

@@ -1,6 +1,8 @@
 // Drives the shared library through its exported entry points, loaded as the loader loads it.
 #include <gtest/gtest.h>
 
+#include "environment.hpp"
+
 #include <cstdlib>
 #include <sstream>
 #include <string>
@@ -78,12 +80,12 @@ class SimLibrary : public ::testing::Test {
     void SetUp() override { ASSERT_NE(api_.reset, nullptr); }
     void TearDown() override {
         api_.reset();
-        unsetenv("HX4X_VISA_SIM_CONFIG");
+        hx4x::test::unset_environment("HX4X_VISA_SIM_CONFIG");
     }
 
     void configure(const std::string& text) {
         write_file(dir_.file("sim.cfg"), "transcript " + dir_.file("transcript.txt") + "\n" + text);
-        setenv("HX4X_VISA_SIM_CONFIG", dir_.file("sim.cfg").c_str(), 1);
+        hx4x::test::set_environment("HX4X_VISA_SIM_CONFIG", dir_.file("sim.cfg").c_str());
     }
 
     ViSession open_rm() {
@@ -193,12 +195,12 @@ TEST_F(SimLibrary, ABrokenConfigurationRefusesTheResourceManager) {
     configure("resource GPIB0::1::INSTR\nbogus_key 1\n");
     ViSession rm = 0;
     EXPECT_EQ(api_.open_rm(&rm), VI_ERROR_INV_SETUP);
-    setenv("HX4X_VISA_SIM_CONFIG", dir_.file("missing.cfg").c_str(), 1);
+    hx4x::test::set_environment("HX4X_VISA_SIM_CONFIG", dir_.file("missing.cfg").c_str());
     EXPECT_EQ(api_.open_rm(&rm), VI_ERROR_INV_SETUP);
 }
 
 TEST_F(SimLibrary, WithoutConfigurationTheBusIsEmpty) {
-    unsetenv("HX4X_VISA_SIM_CONFIG");
+    hx4x::test::unset_environment("HX4X_VISA_SIM_CONFIG");
     const ViSession rm = open_rm();
     ViStatus status = 0;
     EXPECT_TRUE(find_all(rm, "?*", &status).empty());

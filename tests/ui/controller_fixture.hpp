@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "environment.hpp"
+
 #include <cstdlib>
 #include <string>
 
@@ -32,9 +34,9 @@ class EmulatedControllerTest : public ::testing::Test {
 
     // The VISA library made unavailable: nothing is found without emulation.
     static void without_visa() {
-        setenv(VisaLibrary::library_variable, "/nonexistent/libvisa-none.so", 1);
+        hx4x::test::set_environment(VisaLibrary::library_variable, "/nonexistent/libvisa-none.so");
         VisaLibrary::instance().load();
-        unsetenv(VisaLibrary::library_variable);
+        hx4x::test::unset_environment(VisaLibrary::library_variable);
     }
 
     std::string last_message() const {

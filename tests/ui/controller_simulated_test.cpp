@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "environment.hpp"
+
 #include <cstdlib>
 #include <fstream>
 #include <string>
@@ -24,7 +26,7 @@ class SimulatedControllerTest : public testing_support::EmulatedControllerTest {
     SimulatedControllerTest() { set_emulated_version(0); }
     ~SimulatedControllerTest() override {
         VisaLibrary::instance().unload();
-        unsetenv("HX4X_VISA_SIM_CONFIG");
+        hx4x::test::unset_environment("HX4X_VISA_SIM_CONFIG");
     }
 
     void start_bus(const std::string& global_keys = "", const std::string& usb_keys = "",
@@ -36,7 +38,7 @@ class SimulatedControllerTest : public testing_support::EmulatedControllerTest {
                         "new_version V1.20\nburn_ms 700\nimage " + dir.file("usb.bin") + "\n" +
                         usb_keys + "\nresource " + gpib + "\nidn DWERN,RV2260,654321,V1.05\n" +
                         "new_version V1.06\n" + gpib_keys + "\n");
-        setenv("HX4X_VISA_SIM_CONFIG", config.c_str(), 1);
+        hx4x::test::set_environment("HX4X_VISA_SIM_CONFIG", config.c_str());
         std::string error;
         ASSERT_EQ(VisaLibrary::instance().load(HX4X_VISA_SIM_PATH, &error), available) << error;
     }
@@ -64,7 +66,7 @@ class SimulatedControllerTest : public testing_support::EmulatedControllerTest {
     }
 
     // Resets sent after the preparation began (the preparation sends one of its own).
-    long resets_after_preparation() const {
+    std::ptrdiff_t resets_after_preparation() const {
         const std::vector<std::string> sent = writes();
         auto from = std::find(sent.begin(), sent.end(), ":SYSTEM:FIRMWARE:PREPARE");
         return std::count(from, sent.end(), ":ABOR; *rst; *PSC 0; *CLS");

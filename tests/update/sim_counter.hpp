@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "environment.hpp"
+
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -33,7 +35,7 @@ class SimCounter {
                << "image " << image_path().string() << "\n"
                << counter_keys << "\n";
         config.close();
-        setenv("HX4X_VISA_SIM_CONFIG", (dir_ / "counter.cfg").c_str(), 1);
+        hx4x::test::set_environment("HX4X_VISA_SIM_CONFIG", (dir_ / "counter.cfg").string());
         std::string error;
         available_ = VisaLibrary::instance().load(HX4X_VISA_SIM_PATH, &error);
         EXPECT_TRUE(available_) << error;
@@ -41,7 +43,7 @@ class SimCounter {
 
     ~SimCounter() {
         VisaLibrary::instance().unload();
-        unsetenv("HX4X_VISA_SIM_CONFIG");
+        hx4x::test::unset_environment("HX4X_VISA_SIM_CONFIG");
     }
 
     SimCounter(const SimCounter&) = delete;

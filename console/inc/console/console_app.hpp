@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "console/console_output.hpp"
@@ -16,6 +17,9 @@ struct ConsoleEnvironment {
     int input_descriptor = 0;
     std::function<unsigned()> interrupts;
     std::string log_file;
+    // The system's own command line where it keeps one (Windows); else the argument vector
+    // given to run_console is joined into one.
+    std::optional<std::string> command_line;
 };
 
 // The whole console program: parse, then help, check, list or an update through the update

@@ -22,6 +22,9 @@ class ConsoleOutput {
         bool out_is_terminal = false;
         bool err_is_terminal = false;
         std::size_t width = 80;  // of the terminal behind err
+        // Whether that terminal erases to the end of the line on the escape sequence; a
+        // console without it gets the old line overwritten with blanks instead.
+        bool erases_with_escape = true;
         // The terminal to ask the confirmation on when standard error is not one (the
         // operator still sees the question when errors go to a file); null: err.
         std::FILE* prompt = nullptr;
@@ -67,6 +70,7 @@ class ConsoleOutput {
     Streams streams_;
     bool json_;
     bool progress_shown_ = false;
+    std::size_t progress_length_ = 0;
     bool write_failed_ = false;
 };
 

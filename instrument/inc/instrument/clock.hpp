@@ -18,7 +18,7 @@ class Clock {
     virtual void sleep_for(std::int64_t counts) = 0;
 };
 
-// The steady clock of the standard library, in nanoseconds.
+// The system's high-resolution performance counter.
 Clock& steady_clock();
 
 // The clock in use: the steady clock unless one was installed.

@@ -16,15 +16,15 @@ std::string& title_storage() {
 unsigned icon_of(MessageKind kind) {
     switch (kind) {
         case MessageKind::error:
-            return platform::MB_ICONERROR;
+            return platform::box_icon_error;
         case MessageKind::warning:
-            return platform::MB_ICONWARNING;
+            return platform::box_icon_warning;
         case MessageKind::question:
-            return platform::MB_ICONQUESTION;
+            return platform::box_icon_question;
         case MessageKind::information:
             break;
     }
-    return platform::MB_ICONINFORMATION;
+    return platform::box_icon_information;
 }
 
 }  // namespace
@@ -82,8 +82,8 @@ int OperatorMessage::present(bool yes_no) {
     request.kind = kind_;
     request.yes_no = yes_no;
     request.default_no = yes_no && default_answer_ == DefaultAnswer::no;
-    request.style = icon_of(kind_) | (yes_no ? platform::MB_YESNO : platform::MB_OK) |
-                    (request.default_no ? platform::MB_DEFBUTTON2 : 0u);
+    request.style = icon_of(kind_) | (yes_no ? platform::box_yes_no : platform::box_ok) |
+                    (request.default_no ? platform::box_default_button_2 : 0u);
     if (installed_presenter != nullptr) {
         return installed_presenter->present(request);
     }

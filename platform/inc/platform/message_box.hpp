@@ -4,20 +4,21 @@
 
 namespace hx4x::platform {
 
-// Message-box styles and answers with the values the Windows API gives them, so that
-// every front end and the Win32 box agree on one vocabulary.
-inline constexpr unsigned MB_OK = 0x0;
-inline constexpr unsigned MB_YESNO = 0x4;
-inline constexpr unsigned MB_ICONERROR = 0x10;
-inline constexpr unsigned MB_ICONQUESTION = 0x20;
-inline constexpr unsigned MB_ICONWARNING = 0x30;
-inline constexpr unsigned MB_ICONINFORMATION = 0x40;
-inline constexpr unsigned MB_ICONMASK = 0xF0;
-inline constexpr unsigned MB_DEFBUTTON2 = 0x100;
+// Message-box styles and answers. Their values are the Windows API's (the Win32 box
+// checks that), but not its names: <windows.h> makes those macros, which would break
+// every file that sees both.
+inline constexpr unsigned box_ok = 0x0;
+inline constexpr unsigned box_yes_no = 0x4;
+inline constexpr unsigned box_icon_error = 0x10;
+inline constexpr unsigned box_icon_question = 0x20;
+inline constexpr unsigned box_icon_warning = 0x30;
+inline constexpr unsigned box_icon_information = 0x40;
+inline constexpr unsigned box_icon_mask = 0xF0;
+inline constexpr unsigned box_default_button_2 = 0x100;
 
-inline constexpr int IDOK = 1;
-inline constexpr int IDYES = 6;
-inline constexpr int IDNO = 7;
+inline constexpr int answer_ok = 1;
+inline constexpr int answer_yes = 6;
+inline constexpr int answer_no = 7;
 
 using WindowHandle = void*;
 

@@ -19,14 +19,14 @@ class OperatorMessageTest : public ::testing::Test {
 TEST_F(OperatorMessageTest, ShowsOnceWithKindIconAndTitle) {
     set_message_title("LTA5x/LMA5x Firmware Loader");
     OperatorMessage message(MessageKind::error, "Error sending firmware to the counter");
-    EXPECT_EQ(message.show(), platform::IDOK);
+    EXPECT_EQ(message.show(), platform::answer_ok);
     EXPECT_EQ(message.show(), 0);
     ASSERT_EQ(presenter.boxes.size(), 1u);
     const MessageBoxRequest& box = presenter.boxes[0];
     EXPECT_EQ(box.title, "LTA5x/LMA5x Firmware Loader");
     EXPECT_EQ(box.text, "Error sending firmware to the counter");
     EXPECT_EQ(box.kind, MessageKind::error);
-    EXPECT_EQ(box.style, platform::MB_ICONERROR | platform::MB_OK);
+    EXPECT_EQ(box.style, platform::box_icon_error | platform::box_ok);
 }
 
 TEST_F(OperatorMessageTest, TitleIsTakenWhenBuilt) {
@@ -44,21 +44,21 @@ TEST_F(OperatorMessageTest, UnshownMessageIsShownAtDestructionWithItsOwner) {
     }
     ASSERT_EQ(presenter.boxes.size(), 1u);
     EXPECT_EQ(presenter.boxes[0].owner, &owner);
-    EXPECT_EQ(presenter.boxes[0].style, platform::MB_ICONWARNING);
+    EXPECT_EQ(presenter.boxes[0].style, platform::box_icon_warning);
 }
 
 TEST_F(OperatorMessageTest, QuestionDefaultButtonFollowsDefaultAnswer) {
-    presenter.answer = platform::IDNO;
+    presenter.answer = platform::answer_no;
     OperatorMessage yes_default(MessageKind::question, "Start?");
-    EXPECT_EQ(yes_default.ask(), platform::IDNO);
+    EXPECT_EQ(yes_default.ask(), platform::answer_no);
     EXPECT_EQ(yes_default.ask(), 0);
     OperatorMessage no_default(MessageKind::question, "Start?");
     no_default.set_default_answer(DefaultAnswer::no).ask();
     ASSERT_EQ(presenter.boxes.size(), 2u);
-    EXPECT_EQ(presenter.boxes[0].style, platform::MB_ICONQUESTION | platform::MB_YESNO);
+    EXPECT_EQ(presenter.boxes[0].style, platform::box_icon_question | platform::box_yes_no);
     EXPECT_FALSE(presenter.boxes[0].default_no);
     EXPECT_EQ(presenter.boxes[1].style,
-              platform::MB_ICONQUESTION | platform::MB_YESNO | platform::MB_DEFBUTTON2);
+              platform::box_icon_question | platform::box_yes_no | platform::box_default_button_2);
     EXPECT_TRUE(presenter.boxes[1].default_no);
 }
 
@@ -66,7 +66,7 @@ TEST_F(OperatorMessageTest, QuestionShownWithoutAskHasOkOnly) {
     OperatorMessage message(MessageKind::question, "q");
     message.show();
     EXPECT_FALSE(presenter.boxes.at(0).yes_no);
-    EXPECT_EQ(presenter.boxes.at(0).style, platform::MB_ICONQUESTION | platform::MB_OK);
+    EXPECT_EQ(presenter.boxes.at(0).style, platform::box_icon_question | platform::box_ok);
 }
 
 TEST(OperatorMessageDefault, WithoutPresenterWritesToStandardErrorAndAnswersNo) {
@@ -76,7 +76,7 @@ TEST(OperatorMessageDefault, WithoutPresenterWritesToStandardErrorAndAnswersNo) 
         OperatorMessage message(MessageKind::question, "Proceed?");
         answer = message.ask();
     }
-    EXPECT_EQ(answer, platform::IDNO);
+    EXPECT_EQ(answer, platform::answer_no);
     EXPECT_EQ(::testing::internal::GetCapturedStderr(), "Message: question: Proceed?\n");
 }
 

@@ -97,7 +97,7 @@ TEST_F(SimulatedWindowTest, ConfirmedAndDeclinedUpdates) {
     start_bus("");
     for (const bool yes : {true, false}) {
         SCOPED_TRACE(yes ? "confirmed" : "declined");
-        presenter_.answer = yes ? platform::IDYES : platform::IDNO;
+        presenter_.answer = yes ? platform::answer_yes : platform::answer_no;
         auto dialog = open_window();
         ASSERT_EQ(dialog->list_count(), 1u);
         dialog->next_button()->click();

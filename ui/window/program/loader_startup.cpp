@@ -4,6 +4,7 @@
 #include <QLocalServer>
 #include <QLocalSocket>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -13,6 +14,7 @@
 #include "app/version_info.hpp"
 #include "cmdline/argv_command_line.hpp"
 #include "cmdline/file_path.hpp"
+#include "platform/command_line_rules.hpp"
 #include "platform/instance_token.hpp"
 #include "platform/module_path.hpp"
 #include "platform/process_info.hpp"
@@ -68,7 +70,8 @@ void start_log(const CommandLineParser& parser) {
 int run_loader(int argc, char** argv) {
     // The whole command line goes to the program's own parser; Qt sees only the program
     // path, so it never takes an option meant for the program.
-    const std::string command_line = command_line_from_argv(argc, argv);
+    const std::optional<std::string> native = platform::native_command_line();
+    const std::string command_line = native ? *native : command_line_from_argv(argc, argv);
     int qt_argc = argc > 0 ? 1 : 0;
     char* qt_argv[] = {argc > 0 ? argv[0] : nullptr, nullptr};
     QApplication application(qt_argc, qt_argv);

@@ -75,7 +75,7 @@ void LoaderDialog::show_message(MessageKind kind, const std::string& text) {
 bool LoaderDialog::ask_yes_no(const std::string& text) {
     return OperatorMessage(MessageKind::question, text)
                .set_owner(static_cast<QWidget*>(this))
-               .ask() == platform::IDYES;
+               .ask() == platform::answer_yes;
 }
 
 void LoaderDialog::enter_busy_state() {

@@ -30,11 +30,11 @@ int QtMessagePresenter::present(const MessageBoxRequest& request) {
     if (!request.yes_no) {
         box.setStandardButtons(QMessageBox::Ok);
         box.exec();
-        return platform::IDOK;
+        return platform::answer_ok;
     }
     box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
     box.setDefaultButton(request.default_no ? QMessageBox::No : QMessageBox::Yes);
-    return box.exec() == QMessageBox::Yes ? platform::IDYES : platform::IDNO;
+    return box.exec() == QMessageBox::Yes ? platform::answer_yes : platform::answer_no;
 }
 
 }  // namespace hx4x

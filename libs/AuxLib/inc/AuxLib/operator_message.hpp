@@ -24,7 +24,7 @@ struct MessageBoxRequest {
 };
 
 // A front end installs one presenter to show boxes its own way (a window system's box, a
-// console prompt, a test's recording). It returns the platform's answer: IDOK, IDYES, IDNO.
+// console prompt, a test's recording). It returns the platform's answer: answer_ok, answer_yes, answer_no.
 class MessagePresenter {
   public:
     virtual ~MessagePresenter() = default;
@@ -52,7 +52,7 @@ class OperatorMessage {
 
     // OK box; the platform's result, or 0 when it was shown already.
     int show();
-    // Yes/No box for questions; IDYES or IDNO, or 0 when it was shown already.
+    // Yes/No box for questions; answer_yes or answer_no, or 0 when it was shown already.
     int ask();
 
     MessageKind kind() const { return kind_; }

@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <cerrno>
+#include <cstdlib>
 
 namespace hx4x {
 
@@ -49,6 +50,10 @@ std::string console_log_path(const char* state_home, const char* home) {
         return {};
     }
     return folder + "/" + file_name;
+}
+
+std::string default_console_log_path() {
+    return console_log_path(std::getenv("XDG_STATE_HOME"), std::getenv("HOME"));
 }
 
 }  // namespace hx4x

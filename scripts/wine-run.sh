@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# Runs one cross-built Windows program under Wine, quietly, in a throw-away prefix of its
+# own (HX4X_WINEPREFIX, else one per user under the temporary folder). The build runs its
+# own tools and lists the tests through this, and ctest runs every test through it.
+set -euo pipefail
+export WINEDEBUG=-all
+export WINEPREFIX="${HX4X_WINEPREFIX:-${TMPDIR:-/tmp}/hx4x-wine-$(id -u)}"
+export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
+wine=/usr/lib/wine/wine64
+[ -x "$wine" ] || wine=$(command -v wine64 || command -v wine)
+
+# The first program to find no prefix makes it; the others wait for it, as two makers at
+# once would spoil it.
+if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    mkdir -p "$(dirname "$WINEPREFIX")"
+    (
+        flock 9
+        if [ ! -f "$WINEPREFIX/system.reg" ]; then
+            "$wine" wineboot --init >/dev/null 2>&1 || true
+            wineserver -w 2>/dev/null || true
+        fi
+    ) 9>"$WINEPREFIX.lock"
+fi
+exec "$wine" "$@"
