@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages the build, the tests, the fuzzers, the benchmarks, the
-# package and the screenshots need, touching apt only when something is missing.
+# package and the screenshots need, and any named on the command line (the Windows build's),
+# touching apt only when something is missing.
 set -euo pipefail
 
 packages=(
@@ -10,6 +11,7 @@ packages=(
     binutils srecord time
     qt6-base-dev xvfb xauth xdotool imagemagick fonts-dejavu-core
     dpkg-dev file desktop-file-utils python3
+    "$@"
 )
 
 missing=()

@@ -4,6 +4,11 @@
 # own tools and lists the tests through this, and ctest runs every test through it.
 set -euo pipefail
 export WINEDEBUG=-all
+# No display: a system box fails at once instead of waiting for a person, and the tests
+# know they run here.
+if [ -n "${HX4X_WINE_DISPLAY:-}" ]; then export DISPLAY=$HX4X_WINE_DISPLAY; else unset DISPLAY; fi
+unset WAYLAND_DISPLAY
+export HX4X_UNDER_WINE=1
 export WINEPREFIX="${HX4X_WINEPREFIX:-${TMPDIR:-/tmp}/hx4x-wine-$(id -u)}"
 export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
 wine=/usr/lib/wine/wine64

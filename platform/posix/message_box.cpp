@@ -1,33 +1,12 @@
 #include "platform/message_box.hpp"
 
-#include <cstdio>
-#include <string>
+#include "../src/message_box_text.hpp"
 
 namespace hx4x::platform {
 
-namespace {
-
-const char* kind_of(unsigned style) {
-    switch (style & box_icon_mask) {
-        case box_icon_error:
-            return "error";
-        case box_icon_warning:
-            return "warning";
-        case box_icon_question:
-            return "question";
-        default:
-            return "information";
-    }
-}
-
-}  // namespace
-
+// No windowing system is assumed here.
 int show_message_box(WindowHandle, std::string_view text, std::string_view title, unsigned style) {
-    std::string line;
-    line.append(title).append(": ").append(kind_of(style)).append(": ").append(text).append("\n");
-    std::fwrite(line.data(), 1, line.size(), stderr);
-    std::fflush(stderr);
-    return (style & box_yes_no) != 0 ? answer_no : answer_ok;
+    return message_box_on_standard_error(text, title, style);
 }
 
 }  // namespace hx4x::platform

@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "../src/message_box_text.hpp"
+
 namespace hx4x::platform {
 
 // The styles and answers are handed to and from MessageBoxA unchanged.
@@ -17,7 +19,9 @@ int show_message_box(WindowHandle owner, std::string_view text, std::string_view
                      unsigned style) {
     const std::string text_z(text);
     const std::string title_z(title);
-    return MessageBoxA(static_cast<HWND>(owner), text_z.c_str(), title_z.c_str(), style);
+    const int answer = MessageBoxA(static_cast<HWND>(owner), text_z.c_str(), title_z.c_str(), style);
+    // No desktop to show it on (a service, a session without one): the text is not lost.
+    return answer > 0 ? answer : message_box_on_standard_error(text, title, style);
 }
 
 }  // namespace hx4x::platform

@@ -9,8 +9,12 @@ namespace hx4x::platform {
 LibraryHandle load_library(const std::string& name, std::string* error) {
     HMODULE module = LoadLibraryA(name.c_str());
     if (module == nullptr && error != nullptr) {
+        // Named like the POSIX loader's reason, on one line: the caller puts it in a message.
         std::string reason = error_message(static_cast<std::uint32_t>(GetLastError()));
-        *error = reason.empty() ? "cannot load " + name : reason;
+        while (!reason.empty() && (reason.back() == '\n' || reason.back() == '\r')) {
+            reason.pop_back();
+        }
+        *error = name + ": " + (reason.empty() ? "cannot load the library" : reason);
     }
     return reinterpret_cast<LibraryHandle>(module);
 }

@@ -8,6 +8,7 @@
 #include "app/loader_app.hpp"
 #include "case_name.hpp"
 #include "loader_usage_text.hpp"
+#include "platform/command_line_rules.hpp"
 
 namespace hx4x {
 namespace {
@@ -103,6 +104,9 @@ struct OptionCase {
     const char* firmware;
     const char* address;
     bool start;
+    // The file where the Windows rules differ: there every prefix character opens an
+    // option, as the system's own programs have it.
+    const char* windows_firmware = nullptr;
 };
 
 class OptionResults : public LoaderAppTest, public ::testing::WithParamInterface<OptionCase> {};
@@ -112,7 +116,8 @@ TEST_P(OptionResults, AreDerivedFromTheCommandLine) {
     ASSERT_TRUE(run(c.arguments));
     EXPECT_TRUE(presenter_.requests.empty());
     EXPECT_EQ(receiver_.mask, c.mask);
-    EXPECT_EQ(receiver_.firmware, c.firmware);
+    const bool windows_rules = !platform::posix_command_line() && c.windows_firmware != nullptr;
+    EXPECT_EQ(receiver_.firmware, windows_rules ? c.windows_firmware : c.firmware);
     EXPECT_EQ(receiver_.address, c.address);
     EXPECT_EQ(receiver_.start, c.start);
 }
@@ -144,15 +149,16 @@ INSTANTIATE_TEST_SUITE_P(
                    true},
         OptionCase{"MisspeltStartIsAFile", "strat", default_mask, "strat", "", true},
         // A doubled hyphen is a prefix as in every other POSIX tool.
-        OptionCase{"DoubleHyphenStart", "--start", default_mask, "", "", true},
+        OptionCase{"DoubleHyphenStart", "--start", default_mask, "", "", true, "-start"},
         OptionCase{"UnknownOptionNameIsTheFile", "x=y", default_mask, "x", "", true},
         OptionCase{"EmptyOptionNameValueIsTheFile", "=y", default_mask, "y", "", true},
         OptionCase{"LoneHyphenStarts", "-", default_mask, "", "", true},
         // A slash is a prefix only before an option name; anything else after
         // it is an absolute path, a file in the root included.
         OptionCase{"AbsolutePath", "/tmp/fw.hex", default_mask, "/tmp/fw.hex", "", true},
-        OptionCase{"FileInTheRoot", "/fw.hex", default_mask, "/fw.hex", "", true},
-        OptionCase{"SlashBeforeAMisspeltOptionIsAPath", "/strat", default_mask, "/strat", "", true},
+        OptionCase{"FileInTheRoot", "/fw.hex", default_mask, "/fw.hex", "", true, "fw.hex"},
+        OptionCase{"SlashBeforeAMisspeltOptionIsAPath", "/strat", default_mask, "/strat", "", true,
+                   "strat"},
         OptionCase{"SlashStart", "/start", default_mask, "", "", true},
         OptionCase{"AbsolutePathWithBlanks", "\"/tmp/fw files/v 1.hex\"", default_mask,
                    "/tmp/fw files/v 1.hex", "", true}),

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -10,6 +11,7 @@
 #include <vector>
 
 #include "app/version_info.hpp"
+#include "host_system.hpp"
 #include "platform/module_path.hpp"
 
 namespace hx4x {
@@ -112,10 +114,14 @@ TEST_P(ReleaseFiles, CarryTheirOwnNamesAndKeepEveryOtherValue) {
 }
 
 TEST_P(ReleaseFiles, ReadTheirOwnRecordWhenRun) {
-    const fs::path program = fs::path(HX4X_RELEASE_DIR) / (GetParam().file + suffix);
+    // The system's own form of the path: the Windows command processor runs no other.
+    const fs::path program = fs::absolute(fs::path(HX4X_RELEASE_DIR) / (GetParam().file + suffix));
     const fs::path output =
         fs::temp_directory_path() / unique_name(std::string(GetParam().file) + ".txt");
-    const std::string command = "\"" + program.string() + "\" > \"" + output.string() + "\"";
+    std::string command = "\"" + program.string() + "\" > \"" + output.string() + "\"";
+    if (testing_support::host_is_windows) {
+        command = "\"" + command + "\"";  // it drops the first and the last quote of the line
+    }
     ASSERT_EQ(std::system(command.c_str()), 0) << command;
     std::ifstream in(output);
     std::string internal_name, original_filename, version;
@@ -158,6 +164,33 @@ TEST(VersionRecordFile, FilesWithoutARecordGiveNone) {
     expect_no_record(info, write_file("empty", {}).string());
 }
 
+// The Windows loader's own reading of damaged program files: the new header's offset beyond
+// the end, a broken signature, and a resource table emptied.
+void expect_no_damaged_resources(VersionInfo& info, const std::vector<char>& whole) {
+    const auto byte = [&whole](std::size_t at) { return static_cast<std::uint8_t>(whole.at(at)); };
+    const std::size_t header = byte(0x3C) | byte(0x3D) << 8 | byte(0x3E) << 16 |
+                               static_cast<std::size_t>(byte(0x3F)) << 24;
+    ASSERT_LT(header + 24 + 112 + 24, whole.size());
+    ASSERT_EQ(std::string(whole.begin() + static_cast<long>(header),
+                          whole.begin() + static_cast<long>(header) + 4),
+              std::string("PE\0\0", 4));
+    ASSERT_EQ(byte(header + 24) | byte(header + 25) << 8, 0x20B) << "a 64-bit program";
+    std::vector<char> moved = whole;
+    for (std::size_t i = 0x3C; i < 0x40; ++i) {
+        moved[i] = static_cast<char>(0x7F);
+    }
+    expect_no_record(info, write_file("moved", moved).string());
+    std::vector<char> unsigned_file = whole;
+    unsigned_file[header + 1] = 'X';
+    expect_no_record(info, write_file("unsigned", unsigned_file).string());
+    // The resource entry of the data directories: address and size.
+    std::vector<char> bare = whole;
+    const std::size_t resources = header + 24 + 112 + 2 * 8;
+    std::fill(bare.begin() + static_cast<long>(resources),
+              bare.begin() + static_cast<long>(resources) + 8, '\0');
+    expect_no_record(info, write_file("bare", bare).string());
+}
+
 TEST(VersionRecordFile, DamagedExecutablesGiveNoRecordAndNoCrash) {
     const std::vector<char> whole = file_bytes(HX4X_PROBE_FILE);
     ASSERT_GT(whole.size(), 4096u);
@@ -165,6 +198,10 @@ TEST(VersionRecordFile, DamagedExecutablesGiveNoRecordAndNoCrash) {
     for (const std::size_t size : {std::size_t{16}, std::size_t{64}, std::size_t{4096}}) {
         const std::vector<char> cut(whole.begin(), whole.begin() + static_cast<long>(size));
         expect_no_record(info, write_file("cut", cut).string());
+    }
+    if (testing_support::host_is_windows) {
+        expect_no_damaged_resources(info, whole);
+        return;
     }
     // Section headers beyond the end of the file, and of absurd entry size.
     std::vector<char> moved = whole;

@@ -1,10 +1,9 @@
 #include <gtest/gtest.h>
 
-#include "environment.hpp"
-
 #include <string>
 
 #include "case_name.hpp"
+#include "environment.hpp"
 #include "instrument/discovery.hpp"
 #include "instrument/visa_library.hpp"
 #include "visa_sim_fixture.hpp"

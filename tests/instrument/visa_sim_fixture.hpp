@@ -2,14 +2,13 @@
 
 #include <gtest/gtest.h>
 
-#include "environment.hpp"
-
 #include <cstdlib>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "app/emulated_version.hpp"
+#include "environment.hpp"
 #include "instrument/visa_library.hpp"
 #include "temp_dir.hpp"
 

@@ -36,6 +36,13 @@ inline std::string read_file(const std::string& path) {
     return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
 }
 
+// A file written in text mode, read back the same way: lines end in a line feed whatever
+// the system writes (CR LF on Windows).
+inline std::string read_text_file(const std::string& path) {
+    std::ifstream file(path);
+    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+}
+
 inline void write_file(const std::string& path, const std::string& content) {
     std::ofstream file(path, std::ios::binary | std::ios::trunc);
     file << content;

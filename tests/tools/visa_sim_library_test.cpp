@@ -1,14 +1,13 @@
 // Drives the shared library through its exported entry points, loaded as the loader loads it.
 #include <gtest/gtest.h>
 
-#include "environment.hpp"
-
 #include <cstdlib>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "block_builder.hpp"
+#include "environment.hpp"
 #include "instrument/visa_types.hpp"
 #include "platform/shared_library.hpp"
 #include "temp_dir.hpp"

@@ -2,12 +2,11 @@
 
 #include <gtest/gtest.h>
 
-#include "environment.hpp"
-
 #include <cstdlib>
 #include <string>
 
 #include "app/emulated_version.hpp"
+#include "environment.hpp"
 #include "fake_clock.hpp"
 #include "hex_text.hpp"
 #include "instrument/clock.hpp"

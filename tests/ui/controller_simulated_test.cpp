@@ -1,13 +1,12 @@
 #include <gtest/gtest.h>
 
-#include "environment.hpp"
-
 #include <cstdlib>
 #include <fstream>
 #include <string>
 #include <vector>
 
 #include "controller_fixture.hpp"
+#include "environment.hpp"
 #include "instrument/visa_library.hpp"
 #include "ui/controller_texts.hpp"
 

@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include "environment.hpp"
-
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -12,6 +10,7 @@
 #include <vector>
 
 #include "app/emulated_version.hpp"
+#include "environment.hpp"
 #include "instrument/visa_library.hpp"
 
 namespace hx4x::test {

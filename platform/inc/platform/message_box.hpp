@@ -23,8 +23,9 @@ inline constexpr int answer_no = 7;
 using WindowHandle = void*;
 
 // The platform's own modal box: MessageBoxA on Windows. Where there is no windowing
-// system it writes title, kind and text to standard error and answers a Yes/No
-// question with No, so that an unattended run never agrees to anything.
+// system (or Windows cannot show the box) it writes title, kind and text to standard
+// error and answers a Yes/No question with No, so that an unattended run never agrees to
+// anything.
 int show_message_box(WindowHandle owner, std::string_view text, std::string_view title,
                      unsigned style);
 

@@ -10,7 +10,7 @@
 namespace hx4x {
 namespace {
 
-using testing_support::read_file;
+using testing_support::read_text_file;
 using testing_support::TempDir;
 using testing_support::write_file;
 
@@ -25,7 +25,7 @@ TEST(Logger, EntryLayoutInTheFile) {
                        "AuxLib/Handle", 57, "unknown");
     logger.log_message("count=%d name=%s", 1, 1, "", "x.cpp", 9, "f", 42, "fw.hex");
     logger.close();
-    EXPECT_EQ(read_file(log),
+    EXPECT_EQ(read_text_file(log),
               "\n" + bar + "\nSOURCE: AuxLib/Handle(57)\nERROR: [5] Input/output error\n" +
                   "MESSAGE: Failed condition is (res == 0)\n" + bar + "\n" + "\n" + bar +
                   "\nSOURCE: x.cpp(9)\nMESSAGE: count=42 name=fw.hex\n" + bar + "\n");
@@ -53,7 +53,7 @@ TEST(Logger, MessageOf1023CharactersFitsAnd1024IsLeftOut) {
     logger.log_message("%s", 1, 1, "", "f.cpp", 1, "f", fits.c_str());
     logger.log_message("%s", 1, 1, "e", "f.cpp", 2, "f", too_long.c_str());
     logger.close();
-    const std::string text = read_file(log);
+    const std::string text = read_text_file(log);
     EXPECT_NE(text.find("MESSAGE: " + fits + "\n" + bar), std::string::npos);
     EXPECT_EQ(text.find('y'), std::string::npos);
     EXPECT_NE(text.find("SOURCE: f.cpp(2)\nERROR: e\n\n" + bar + "\n"), std::string::npos);
@@ -68,13 +68,13 @@ TEST(Logger, TruncationDeletesTheOldFileAtOnceAndAppendKeepsIt) {
         logger.set_log_file(log, false);
         logger.log_message("new", 1, 1, "", "f.cpp", 1, "f");
     }
-    EXPECT_EQ(read_file(log).rfind("old run\n", 0), 0u);
+    EXPECT_EQ(read_text_file(log).rfind("old run\n", 0), 0u);
 
     Logger logger;
     logger.set_log_file(log, true);
     EXPECT_FALSE(std::filesystem::exists(log)) << "no entry yet, but the old log is gone";
     logger.log_message("first", 1, 1, "", "f.cpp", 1, "f");
-    EXPECT_EQ(read_file(log).find("old run"), std::string::npos);
+    EXPECT_EQ(read_text_file(log).find("old run"), std::string::npos);
 }
 
 TEST(Logger, UnopenableFileFallsBackToStandardError) {
@@ -95,7 +95,7 @@ TEST(Logger, UnopenableFileFallsBackToStandardError) {
     logger.set_log_file(good, true);
     logger.log_message("to file", 1, 1, "", "f.cpp", 4, "f");
     EXPECT_EQ(logger.output_mode(), Logger::OutputMode::file);
-    EXPECT_NE(read_file(good).find("MESSAGE: to file"), std::string::npos);
+    EXPECT_NE(read_text_file(good).find("MESSAGE: to file"), std::string::npos);
 }
 
 TEST(Logger, StartsOnStandardOutputAndIgnoresAnEmptyName) {
@@ -114,7 +114,7 @@ TEST(Logger, PercentSignsInArgumentsStayText) {
     logger.set_log_file(log, true);
     logger.log_message("%s", 1, 1, "%n%s", "f.cpp", 1, "f", "%s%n%x");
     logger.close();
-    const std::string text = read_file(log);
+    const std::string text = read_text_file(log);
     EXPECT_NE(text.find("ERROR: %n%s\nMESSAGE: %s%n%x\n"), std::string::npos);
 }
 

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
+#include "host_system.hpp"
 #include "recording_presenter.hpp"
 
 namespace hx4x {
@@ -69,7 +72,13 @@ TEST_F(OperatorMessageTest, QuestionShownWithoutAskHasOkOnly) {
     EXPECT_EQ(presenter.boxes.at(0).style, platform::box_icon_question | platform::box_ok);
 }
 
+// Under Wine without a display (scripts/wine-run.sh) the system box cannot be shown and the
+// same text results; on a desktop the box would wait for a person.
 TEST(OperatorMessageDefault, WithoutPresenterWritesToStandardErrorAndAnswersNo) {
+    if (testing_support::host_is_windows &&
+        (std::getenv("HX4X_UNDER_WINE") == nullptr || std::getenv("DISPLAY") != nullptr)) {
+        GTEST_SKIP() << "a Windows desktop would show the box and wait";
+    }
     ::testing::internal::CaptureStderr();
     int answer = 0;
     {

@@ -18,6 +18,7 @@
 #include "platform/instance_token.hpp"
 #include "platform/module_path.hpp"
 #include "platform/process_info.hpp"
+#include "platform/window_raise.hpp"
 #include "ui/brand_pictures.hpp"
 #include "ui/product_text.hpp"
 #include "ui/readme_page.hpp"
@@ -39,8 +40,12 @@ QString raise_channel_name() {
            QString::number(static_cast<qulonglong>(platform::user_id()));
 }
 
-// Asks the running copy to bring its window to the front.
-void raise_running_copy() {
+// Brings the running copy's window to the front: by its title where the system finds
+// windows so (Windows), else by asking that copy over its local channel.
+void raise_running_copy(const std::string& program_name) {
+    if (platform::raise_window_titled(program_name)) {
+        return;
+    }
     QLocalSocket socket;
     socket.connectToServer(raise_channel_name());
     if (socket.waitForConnected(1000)) {
@@ -90,7 +95,7 @@ int run_loader(int argc, char** argv) {
         platform::claim_instance_token(instance_token_name, existed);
     if (!token) {
         if (existed && !program_name.empty()) {
-            raise_running_copy();
+            raise_running_copy(program_name);
         }
         return 0;
     }

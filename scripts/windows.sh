@@ -1,0 +1,67 @@
+#!/usr/bin/env bash
+# The Windows build proven here: installs mingw-w64 and Wine when missing, cross-builds with
+# the "windows" preset, runs the whole cross-built test suite under Wine (quiet, in a
+# throw-away prefix, with a private X display for the window tests), then runs
+# hx4x-update.exe under Wine for an update of the emulated counter and for one against the
+# simulated-counter Visa32.dll, which the Windows loader finds beside the program. Prints
+# the test counts at the end.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$PWD
+
+bash scripts/install-deps.sh mingw-w64 wine64 wine
+
+work=$(mktemp -d)
+export HX4X_WINEPREFIX="$work/prefix"
+export WINEPREFIX="$HX4X_WINEPREFIX" WINEDEBUG=-all
+xvfb_pid=""
+cleanup() {
+    wineserver -k 2>/dev/null || true
+    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+# One prefix made before anything runs in it, then one server for every program: starting
+# a server per test would cost seconds each. Its helper programs (services and the like)
+# live as long as the server and are started by the first program run on it: that one
+# runs with nothing open, or they would hold a build step's output pipe open for ever.
+scripts/wine-run.sh cmd /c exit </dev/null >/dev/null 2>&1 || true
+wineserver -w
+wineserver -p
+scripts/wine-run.sh cmd /c exit </dev/null >/dev/null 2>&1 || true
+
+source scripts/private-display.sh
+start_private_display "$work" 1024x768
+export HX4X_WINE_DISPLAY=$DISPLAY
+
+cmake --preset windows >/dev/null
+cmake --build --preset windows
+ctest --preset windows | tee "$work/ctest.txt" | grep -v "^ *Start \|Passed" || true
+summary=$(grep -E "tests passed|tests failed" "$work/ctest.txt" | tail -1)
+grep -q "100% tests passed" "$work/ctest.txt" || { echo "windows.sh: $summary" >&2; exit 1; }
+
+# The program folder as an operator has it: the program, and beside it the VISA library.
+bin="$work/program"
+mkdir -p "$bin"
+cp build/windows/console/hx4x-update.exe build/windows/tools/visa-sim/Visa32.dll "$bin/"
+wine() { "$root/scripts/wine-run.sh" "$@"; }
+
+echo "== hx4x-update.exe: the emulated counter"
+(cd "$work" && wine "$bin/hx4x-update.exe" emulate_counter=112 yes "$root/examples/sample-firmware.hex")
+
+echo "== hx4x-update.exe: the simulated counter through Visa32.dll beside the program"
+cat >"$work/counter.cfg" <<CONFIG
+timeouts immediate
+resource USB0::0x5D3C::0x0090::100000::INSTR
+    idn VALDMORE,HX-40XL,100000,V1.15 30 Jun 2020 07:14
+    new_version V1.20 01 Feb 2021 10:00
+    burn_ms 500
+    image $work/received.bin
+CONFIG
+(cd "$work" && HX4X_VISA_SIM_CONFIG="$work/counter.cfg" \
+    wine "$bin/hx4x-update.exe" yes json "$root/examples/sample-firmware.hex") | tee "$work/result.json"
+grep -q '"burned":true' "$work/result.json" || { echo "windows.sh: the simulated update did not burn" >&2; exit 1; }
+[ -s "$work/received.bin" ] || { echo "windows.sh: the simulated counter received nothing" >&2; exit 1; }
+
+echo "== Windows tests (under Wine): $summary"
