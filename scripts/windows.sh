@@ -41,14 +41,17 @@ ctest --preset windows | tee "$work/ctest.txt" | grep -v "^ *Start \|Passed" || 
 summary=$(grep -E "tests passed|tests failed" "$work/ctest.txt" | tail -1)
 grep -q "100% tests passed" "$work/ctest.txt" || { echo "windows.sh: $summary" >&2; exit 1; }
 
-# The program folder as an operator has it: the program, and beside it the VISA library.
+# The program folder as an operator has it: the program, and beside it the VISA library;
+# the firmware in a folder with a blank, named as Windows names it.
 bin="$work/program"
-mkdir -p "$bin"
+mkdir -p "$bin" "$work/fw files"
 cp build/windows/console/hx4x-update.exe build/windows/tools/visa-sim/Visa32.dll "$bin/"
+cp examples/sample-firmware.hex "$work/fw files/sample.hex"
 wine() { "$root/scripts/wine-run.sh" "$@"; }
+firmware=$(wine winepath -w "$work/fw files/sample.hex" 2>/dev/null | tr -d '\r')
 
 echo "== hx4x-update.exe: the emulated counter"
-(cd "$work" && wine "$bin/hx4x-update.exe" emulate_counter=112 yes "$root/examples/sample-firmware.hex")
+(cd "$work" && wine "$bin/hx4x-update.exe" emulate_counter=112 yes "$firmware")
 
 echo "== hx4x-update.exe: the simulated counter through Visa32.dll beside the program"
 cat >"$work/counter.cfg" <<CONFIG
@@ -60,8 +63,12 @@ resource USB0::0x5D3C::0x0090::100000::INSTR
     image $work/received.bin
 CONFIG
 (cd "$work" && HX4X_VISA_SIM_CONFIG="$work/counter.cfg" \
-    wine "$bin/hx4x-update.exe" yes json "$root/examples/sample-firmware.hex") | tee "$work/result.json"
-grep -q '"burned":true' "$work/result.json" || { echo "windows.sh: the simulated update did not burn" >&2; exit 1; }
-[ -s "$work/received.bin" ] || { echo "windows.sh: the simulated counter received nothing" >&2; exit 1; }
+    wine "$bin/hx4x-update.exe" yes json dump_firmware "hex_file=$firmware") >"$work/result.json"
+grep -v '"event":"progress"' "$work/result.json"
+fail() { echo "windows.sh: $*" >&2; exit 1; }
+grep -q '"burned":true' "$work/result.json" || fail "the simulated update did not burn"
+grep -q '"exit_status":0' "$work/result.json" || fail "the simulated update did not succeed"
+[ -s "$work/received.bin" ] || fail "the simulated counter received nothing"
+[ -s "$work/fw files/sample.firmware" ] || fail "no firmware dump beside the firmware file"
 
 echo "== Windows tests (under Wine): $summary"

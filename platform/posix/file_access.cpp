@@ -6,6 +6,24 @@
 
 namespace hx4x::platform {
 
+PathAttributes path_attributes(const std::string& path) {
+    PathAttributes attributes;
+    struct stat entry {};
+    if (lstat(path.c_str(), &entry) != 0) {
+        return attributes;
+    }
+    attributes.exists = true;
+    struct stat target {};
+    attributes.directory = S_ISDIR(entry.st_mode) ||
+                           (S_ISLNK(entry.st_mode) && stat(path.c_str(), &target) == 0 &&
+                            S_ISDIR(target.st_mode));
+    return attributes;
+}
+
+bool delete_file(const std::string& path) {
+    return unlink(path.c_str()) == 0;
+}
+
 namespace {
 
 // Hands a descriptor to stdio, closing it when that fails.

@@ -7,6 +7,23 @@
 
 namespace hx4x::platform {
 
+// The attributes are those of the entry itself: a symbolic link or junction carries the
+// directory flag when it stands for a directory.
+PathAttributes path_attributes(const std::string& path) {
+    PathAttributes attributes;
+    const DWORD found = GetFileAttributesA(path.c_str());
+    if (found == INVALID_FILE_ATTRIBUTES) {
+        return attributes;
+    }
+    attributes.exists = true;
+    attributes.directory = (found & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    return attributes;
+}
+
+bool delete_file(const std::string& path) {
+    return DeleteFileA(path.c_str()) != 0;
+}
+
 namespace {
 
 std::FILE* stream_for(HANDLE handle, int open_flags, const char* mode) {

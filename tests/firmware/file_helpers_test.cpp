@@ -7,6 +7,7 @@
 
 #include "case_name.hpp"
 #include "hex_test_support.hpp"
+#include "host_system.hpp"
 #include "special_files.hpp"
 
 namespace hx4x {
@@ -100,6 +101,14 @@ TEST_F(FileHelpersOnDisk, DeleteRemovesFilesButNeverDirectories) {
         EXPECT_TRUE(delete_file_if_present(dangling.string()));
         EXPECT_FALSE(fs::exists(fs::symlink_status(dangling)));
     }
+}
+
+// "C:" is normalized to "C:\\", the drive's root folder, which exists only on Windows:
+// found there and never deleted; elsewhere nothing is at that name.
+TEST_F(FileHelpersOnDisk, ABareDriveIsItsRootFolderOnWindows) {
+    EXPECT_EQ(file_exists("C:"), testing_support::host_is_windows);
+    EXPECT_EQ(file_exists("C:\\\\"), testing_support::host_is_windows);
+    EXPECT_EQ(delete_file_if_present("C:"), !testing_support::host_is_windows);
 }
 
 TEST_F(FileHelpersOnDisk, DeleteUsesThePathAsPassed) {

@@ -16,4 +16,16 @@ std::FILE* open_regular_file_for_reading(const std::string& path);
 // Nothing at the path is changed when it is refused.
 std::FILE* open_output_file_for_writing(const std::string& path, const std::string& protected_path);
 
+// What the file system keeps at the path itself: a link is not followed, so a dangling one
+// is still something there, while a link to a directory counts as a directory
+// (GetFileAttributesA on Windows, lstat and stat elsewhere).
+struct PathAttributes {
+    bool exists = false;
+    bool directory = false;
+};
+PathAttributes path_attributes(const std::string& path);
+
+// Deletes the file (or link) at the path (DeleteFileA on Windows); true when it is gone.
+bool delete_file(const std::string& path);
+
 }  // namespace hx4x::platform
