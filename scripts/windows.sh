@@ -71,4 +71,28 @@ grep -q '"exit_status":0' "$work/result.json" || fail "the simulated update did 
 [ -s "$work/received.bin" ] || fail "the simulated counter received nothing"
 [ -s "$work/fw files/sample.firmware" ] || fail "no firmware dump beside the firmware file"
 
+echo "== hx4x-update.exe: Ctrl-C while sending cancels at a safe point and resets the counter"
+# Wine hands SIGINT to the console control handlers as Ctrl-C.
+wine build/windows/tools/hexgen/hexgen.exe --records 60000 --version 1.20 "$work/big.hex" >/dev/null
+cat >"$work/interrupted.cfg" <<CONFIG
+transcript $work/transcript.txt
+resource USB0::0x5D3C::0x0090::100000::INSTR
+    idn VALDMORE,HX-40XL,100000,V1.15 30 Jun 2020 07:14
+CONFIG
+(cd "$work" && HX4X_VISA_SIM_CONFIG="$work/interrupted.cfg" \
+    exec "$root/scripts/wine-run.sh" "$bin/hx4x-update.exe" yes big.hex 2>"$work/interrupted.txt") &
+update=$!
+for _ in $(seq 600); do
+    grep -q "Firmware sending... 20%" "$work/interrupted.txt" 2>/dev/null && break
+    sleep 0.1
+done
+kill -INT "$update"
+status=0
+wait "$update" || status=$?
+tail -2 "$work/interrupted.txt"
+[ "$status" -eq 8 ] || fail "Ctrl-C while sending ended with status $status, not 8"
+last_data=$(grep -n "SYST:FIRM:DATA" "$work/transcript.txt" | tail -1 | cut -d: -f1)
+last_reset=$(grep -n ":ABOR; \*rst; \*PSC 0; \*CLS" "$work/transcript.txt" | tail -1 | cut -d: -f1)
+[ "${last_reset:-0}" -gt "${last_data:-0}" ] || fail "no reset after the interrupted sending"
+
 echo "== Windows tests (under Wine): $summary"
