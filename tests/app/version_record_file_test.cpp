@@ -167,14 +167,15 @@ TEST(VersionRecordFile, FilesWithoutARecordGiveNone) {
 // The Windows loader's own reading of damaged program files: the new header's offset beyond
 // the end, a broken signature, and a resource table emptied.
 void expect_no_damaged_resources(VersionInfo& info, const std::vector<char>& whole) {
-    const auto byte = [&whole](std::size_t at) { return static_cast<std::uint8_t>(whole.at(at)); };
-    const std::size_t header = byte(0x3C) | byte(0x3D) << 8 | byte(0x3E) << 16 |
-                               static_cast<std::size_t>(byte(0x3F)) << 24;
+    const auto byte = [&whole](std::size_t at) {
+        return std::size_t{static_cast<std::uint8_t>(whole.at(at))};
+    };
+    const std::size_t header = byte(0x3C) | byte(0x3D) << 8 | byte(0x3E) << 16 | byte(0x3F) << 24;
     ASSERT_LT(header + 24 + 112 + 24, whole.size());
     ASSERT_EQ(std::string(whole.begin() + static_cast<long>(header),
                           whole.begin() + static_cast<long>(header) + 4),
               std::string("PE\0\0", 4));
-    ASSERT_EQ(byte(header + 24) | byte(header + 25) << 8, 0x20B) << "a 64-bit program";
+    ASSERT_EQ(byte(header + 24) | byte(header + 25) << 8, 0x20Bu) << "a 64-bit program";
     std::vector<char> moved = whole;
     for (std::size_t i = 0x3C; i < 0x40; ++i) {
         moved[i] = static_cast<char>(0x7F);
