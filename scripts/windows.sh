@@ -38,8 +38,9 @@ export HX4X_WINE_DISPLAY=$DISPLAY
 cmake --preset windows >/dev/null
 cmake --build --preset windows
 ctest --preset windows | tee "$work/ctest.txt" | grep -v "^ *Start \|Passed" || true
-summary=$(grep -E "tests passed|tests failed" "$work/ctest.txt" | tail -1)
-grep -q "100% tests passed" "$work/ctest.txt" || { echo "windows.sh: $summary" >&2; exit 1; }
+summary=$(grep -E "tests passed|tests failed" "$work/ctest.txt" | tail -1 || true)
+grep -q "100% tests passed" "$work/ctest.txt" ||
+    { echo "windows.sh: the tests under Wine failed: ${summary:-no summary}" >&2; exit 1; }
 
 # The program folder as an operator has it: the program, and beside it the VISA library;
 # the firmware in a folder with a blank, named as Windows names it.
@@ -48,7 +49,8 @@ mkdir -p "$bin" "$work/fw files"
 cp build/windows/console/hx4x-update.exe build/windows/tools/visa-sim/Visa32.dll "$bin/"
 cp examples/sample-firmware.hex "$work/fw files/sample.hex"
 wine() { "$root/scripts/wine-run.sh" "$@"; }
-firmware=$(wine winepath -w "$work/fw files/sample.hex" 2>/dev/null | tr -d '\r')
+firmware=$(wine winepath -w "$work/fw files/sample.hex" | tr -d '\r')
+[ -n "$firmware" ] || { echo "windows.sh: winepath gave no Windows path" >&2; exit 1; }
 
 echo "== hx4x-update.exe: the emulated counter"
 (cd "$work" && wine "$bin/hx4x-update.exe" emulate_counter=112 yes "$firmware")
@@ -62,10 +64,13 @@ resource USB0::0x5D3C::0x0090::100000::INSTR
     burn_ms 500
     image $work/received.bin
 CONFIG
+status=0
 (cd "$work" && HX4X_VISA_SIM_CONFIG="$work/counter.cfg" \
-    wine "$bin/hx4x-update.exe" yes json dump_firmware "hex_file=$firmware") >"$work/result.json"
-grep -v '"event":"progress"' "$work/result.json"
+    wine "$bin/hx4x-update.exe" yes json dump_firmware "hex_file=$firmware") >"$work/result.json" ||
+    status=$?
+grep -v '"event":"progress"' "$work/result.json" || true
 fail() { echo "windows.sh: $*" >&2; exit 1; }
+[ "$status" -eq 0 ] || fail "the simulated update ended with status $status"
 grep -q '"burned":true' "$work/result.json" || fail "the simulated update did not burn"
 grep -q '"exit_status":0' "$work/result.json" || fail "the simulated update did not succeed"
 [ -s "$work/received.bin" ] || fail "the simulated counter received nothing"

@@ -26,28 +26,6 @@ bool is_console(HANDLE handle) {
     return handle != INVALID_HANDLE_VALUE && handle != nullptr && GetConsoleMode(handle, &mode) != 0;
 }
 
-// Whether the console's input queue holds a pressed Enter, so that a line read returns at
-// once instead of holding the thread past an interrupt.
-bool enter_pending(HANDLE input) {
-    DWORD count = 0;
-    if (GetNumberOfConsoleInputEvents(input, &count) == 0 || count == 0) {
-        return false;
-    }
-    INPUT_RECORD records[128];
-    DWORD got = 0;
-    if (PeekConsoleInputA(input, records, count < 128 ? count : 128, &got) == 0) {
-        return false;
-    }
-    for (DWORD i = 0; i < got; ++i) {
-        const INPUT_RECORD& record = records[i];
-        if (record.EventType == KEY_EVENT && record.Event.KeyEvent.bKeyDown &&
-            record.Event.KeyEvent.wVirtualKeyCode == VK_RETURN) {
-            return true;
-        }
-    }
-    return false;
-}
-
 // Bytes that can be read from a pipe without blocking; for anything else (a file) one.
 bool input_ready(HANDLE input, bool& ended) {
     ended = false;
@@ -91,26 +69,37 @@ LineResult read_terminal_line(int descriptor, std::string& line,
         return LineResult::end_of_input;
     }
     if (is_console(input)) {
-        // The console edits the line itself; it is taken once Enter is in the queue.
+        // The console edits and echoes the line while a read waits. Ctrl-C and Ctrl-Break
+        // end a waiting read without text (processed input), and the handler has counted
+        // them by then; a line longer than the buffer comes in several reads.
+        if (interrupted && interrupted()) {
+            return LineResult::interrupted;
+        }
         for (;;) {
+            char buffer[256];
+            DWORD got = 0;
+            const BOOL read = ReadConsoleA(input, buffer, sizeof buffer, &got, nullptr);
             if (interrupted && interrupted()) {
                 return LineResult::interrupted;
             }
-            if (enter_pending(input)) {
-                break;
+            if (read == 0 || got == 0) {
+                if (read == 0 && GetLastError() == ERROR_OPERATION_ABORTED) {
+                    // The handler runs on a thread of its own and may count a moment later.
+                    Sleep(wait_slice_ms);
+                    if (interrupted && interrupted()) {
+                        return LineResult::interrupted;
+                    }
+                    continue;
+                }
+                return line.empty() ? LineResult::end_of_input : LineResult::line;
             }
-            WaitForSingleObject(input, wait_slice_ms);
-            Sleep(wait_slice_ms / 4);
+            for (DWORD i = 0; i < got; ++i) {
+                if (buffer[i] == '\n') {
+                    return LineResult::line;
+                }
+                keep(line, buffer[i], max_length);
+            }
         }
-        char buffer[512];
-        DWORD got = 0;
-        if (ReadConsoleA(input, buffer, sizeof buffer, &got, nullptr) == 0 || got == 0) {
-            return LineResult::end_of_input;
-        }
-        for (DWORD i = 0; i < got && buffer[i] != '\n'; ++i) {
-            keep(line, buffer[i], max_length);
-        }
-        return LineResult::line;
     }
     for (;;) {
         if (interrupted && interrupted()) {

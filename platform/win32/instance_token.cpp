@@ -24,6 +24,8 @@ std::unique_ptr<InstanceToken> claim_instance_token(const std::string& name, boo
     existed = false;
     const HANDLE event = CreateEventA(nullptr, TRUE, FALSE, name.c_str());
     if (event == nullptr) {
+        // A copy running with other rights (elevated) holds an event this one may not open.
+        existed = GetLastError() == ERROR_ACCESS_DENIED;
         return nullptr;
     }
     if (GetLastError() == ERROR_ALREADY_EXISTS) {

@@ -10,9 +10,11 @@ std::uint64_t process_id() {
     return GetCurrentProcessId();
 }
 
-// Named objects already live in the user's own session on Windows.
+// The session: named events live in it already, but named pipes are machine-wide, and on a
+// terminal server several users run the program at once.
 std::uint64_t user_id() {
-    return 0;
+    DWORD session = 0;
+    return ProcessIdToSessionId(GetCurrentProcessId(), &session) != 0 ? session : 0;
 }
 
 std::string utc_time_text() {

@@ -50,6 +50,7 @@ TEST(VisaLibrary, MissingLibraryIsNeitherBoundNorAvailable) {
     EXPECT_EQ(library.entry_points().viOpen, nullptr);
     EXPECT_EQ(error.rfind("VISA library not loaded: ", 0), 0u) << error;
     EXPECT_NE(error.find("no-such-visa-library.so"), std::string::npos) << error;
+    EXPECT_EQ(error.find_first_of("\r\n"), std::string::npos) << "one line: " << error;
 }
 
 TEST(VisaLibrary, AnEmptyVariableCountsAsUnset) {
