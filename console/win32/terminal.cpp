@@ -1,7 +1,7 @@
 #include "console/terminal.hpp"
 
-#include <windows.h>
 #include <io.h>
+#include <windows.h>
 
 namespace hx4x {
 
@@ -23,7 +23,8 @@ HANDLE handle_of(std::FILE* stream) {
 
 bool is_console(HANDLE handle) {
     DWORD mode = 0;
-    return handle != INVALID_HANDLE_VALUE && handle != nullptr && GetConsoleMode(handle, &mode) != 0;
+    return handle != INVALID_HANDLE_VALUE && handle != nullptr &&
+           GetConsoleMode(handle, &mode) != 0;
 }
 
 // Bytes that can be read from a pipe without blocking; for anything else (a file) one.

@@ -14,9 +14,9 @@ PathAttributes path_attributes(const std::string& path) {
     }
     attributes.exists = true;
     struct stat target {};
-    attributes.directory = S_ISDIR(entry.st_mode) ||
-                           (S_ISLNK(entry.st_mode) && stat(path.c_str(), &target) == 0 &&
-                            S_ISDIR(target.st_mode));
+    attributes.directory =
+        S_ISDIR(entry.st_mode) ||
+        (S_ISLNK(entry.st_mode) && stat(path.c_str(), &target) == 0 && S_ISDIR(target.st_mode));
     return attributes;
 }
 

@@ -1,6 +1,6 @@
 #include "platform/message_box.hpp"
 
-#include "../src/message_box_text.hpp"
+#include "message_box_text.hpp"
 
 namespace hx4x::platform {
 

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "../src/message_box_text.hpp"
+#include "message_box_text.hpp"
 
 namespace hx4x::platform {
 
@@ -25,10 +25,9 @@ using MessageBoxFunction = int(WINAPI*)(HWND, LPCSTR, LPCSTR, UINT);
 MessageBoxFunction message_box_function() {
     static const MessageBoxFunction function = [] {
         const HMODULE library = LoadLibraryA("user32.dll");
-        return library != nullptr
-                   ? reinterpret_cast<MessageBoxFunction>(
-                         reinterpret_cast<void*>(GetProcAddress(library, "MessageBoxA")))
-                   : nullptr;
+        return library != nullptr ? reinterpret_cast<MessageBoxFunction>(reinterpret_cast<void*>(
+                                        GetProcAddress(library, "MessageBoxA")))
+                                  : nullptr;
     }();
     return function;
 }

@@ -15,7 +15,8 @@ LibraryHandle load_library(const std::string& name, std::string* error) {
         // The system's text may name the file as an insert ("%1 is not a valid Win32
         // application", for a 32-bit library beside a 64-bit program).
         std::string reason = error_message(static_cast<std::uint32_t>(GetLastError()));
-        for (auto at = reason.find("%1"); at != std::string::npos; at = reason.find("%1", at + name.size())) {
+        for (auto at = reason.find("%1"); at != std::string::npos;
+             at = reason.find("%1", at + name.size())) {
             reason.replace(at, 2, name);
         }
         reason.erase(std::remove_if(reason.begin(), reason.end(),

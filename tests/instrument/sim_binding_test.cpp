@@ -60,10 +60,10 @@ TEST_F(SimBinding, ACompletionCodeFromTheResourceManagerIsNoSuccess) {
 
 TEST_F(SimBinding, TheEnvironmentVariableChoosesTheLibrary) {
     write_file(dir_.file("sim.cfg"), "resource GPIB0::1::INSTR\n");
-    hx4x::test::set_environment("HX4X_VISA_SIM_CONFIG", dir_.file("sim.cfg").c_str());
-    hx4x::test::set_environment(VisaLibrary::library_variable, HX4X_VISA_SIM_LIBRARY);
+    testing_support::set_environment("HX4X_VISA_SIM_CONFIG", dir_.file("sim.cfg"));
+    testing_support::set_environment(VisaLibrary::library_variable, HX4X_VISA_SIM_LIBRARY);
     const bool loaded = VisaLibrary::instance().load();
-    hx4x::test::unset_environment(VisaLibrary::library_variable);
+    testing_support::unset_environment(VisaLibrary::library_variable);
     ASSERT_TRUE(loaded);
     EXPECT_TRUE(find_resources(""));
     EXPECT_EQ(resource_list(), std::vector<std::string>{"GPIB0::1::INSTR"});

@@ -24,13 +24,15 @@ class LibraryVariable {
     }
     ~LibraryVariable() {
         if (had_) {
-            hx4x::test::set_environment(VisaLibrary::library_variable, saved_.c_str());
+            testing_support::set_environment(VisaLibrary::library_variable, saved_);
         } else {
-            hx4x::test::unset_environment(VisaLibrary::library_variable);
+            testing_support::unset_environment(VisaLibrary::library_variable);
         }
         VisaLibrary::instance().unload();
     }
-    void set(const std::string& value) { hx4x::test::set_environment(VisaLibrary::library_variable, value.c_str()); }
+    void set(const std::string& value) {
+        testing_support::set_environment(VisaLibrary::library_variable, value);
+    }
 
   private:
     bool had_ = false;

@@ -20,14 +20,14 @@ class VisaSimTest : public ::testing::Test {
   protected:
     void TearDown() override {
         VisaLibrary::instance().unload();
-        hx4x::test::unset_environment("HX4X_VISA_SIM_CONFIG");
+        testing_support::unset_environment("HX4X_VISA_SIM_CONFIG");
         set_emulated_version(0);
     }
 
     // Writes the configuration (a transcript line is added) and loads the simulation.
     bool load_sim(const std::string& config, std::string* error = nullptr) {
         write_file(dir_.file("sim.cfg"), "transcript " + transcript_path() + "\n" + config);
-        hx4x::test::set_environment("HX4X_VISA_SIM_CONFIG", dir_.file("sim.cfg").c_str());
+        testing_support::set_environment("HX4X_VISA_SIM_CONFIG", dir_.file("sim.cfg"));
         return VisaLibrary::instance().load(std::string(HX4X_VISA_SIM_LIBRARY), error);
     }
 

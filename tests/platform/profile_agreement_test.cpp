@@ -40,7 +40,8 @@ constexpr std::size_t cut = platform::profile_value_capacity - 1;
 
 // This project's reading of the bytes, cut as every read through the system's buffer is.
 std::string own_value(std::string_view text, const Key& key) {
-    const std::optional<std::string> value = platform::find_profile_value(text, key.first, key.second);
+    const std::optional<std::string> value =
+        platform::find_profile_value(text, key.first, key.second);
     return value ? value->substr(0, cut) : absent;
 }
 
@@ -87,12 +88,13 @@ const std::string cut_value(cut, 'C');
 INSTANTIATE_TEST_SUITE_P(
     Table, ProfileAgreement,
     ::testing::Values(
-        AgreementCase{"PlainCrLf",
-                      "[HX4xLoader]\r\nlast_used_hex_file=C:\\fw\\a.hex\r\n"
-                      "last_used_instrument=GPIB0::3::INSTR\r\n",
-                      {{"HX4xLoader", "last_used_hex_file"}, {"HX4xLoader", "last_used_instrument"}},
-                      {{"HX4xLoader", "last_used_hex_file", "D:\\new\\b.hex"},
-                       {"HX4xLoader", "hex_file_name_1", "C:\\fw\\a.hex"}}},
+        AgreementCase{
+            "PlainCrLf",
+            "[HX4xLoader]\r\nlast_used_hex_file=C:\\fw\\a.hex\r\n"
+            "last_used_instrument=GPIB0::3::INSTR\r\n",
+            {{"HX4xLoader", "last_used_hex_file"}, {"HX4xLoader", "last_used_instrument"}},
+            {{"HX4xLoader", "last_used_hex_file", "D:\\new\\b.hex"},
+             {"HX4xLoader", "hex_file_name_1", "C:\\fw\\a.hex"}}},
         AgreementCase{"LineFeedsOnly",
                       "[HX4xLoader]\nlast_used_hex_file=C:\\a.hex\nhex_file_name_1=C:\\b.hex\n",
                       {{"HX4xLoader", "last_used_hex_file"}, {"HX4xLoader", "hex_file_name_1"}},
@@ -132,13 +134,14 @@ INSTANTIATE_TEST_SUITE_P(
                       "k=top\r\n[s]\r\nj=1\r\n",
                       {{"s", "k"}, {"s", "j"}},
                       {{"s", "k", "inside"}}},
-        AgreementCase{"TextAfterTheHeader",
-                      "[s] ; note\r\nk=1\r\n",
-                      {{"s", "k"}},
-                      {{"s", "k", "2"}}},
-        AgreementCase{"NewFile", "", {{"HX4xLoader", "k"}},
-                      {{"HX4xLoader", "last_used_hex_file", "C:\\fw\\a.hex"},
-                       {"HX4xLoader", "last_used_instrument", "USB0::0x1AB1::0x0588::SN1::INSTR"}}}),
+        AgreementCase{
+            "TextAfterTheHeader", "[s] ; note\r\nk=1\r\n", {{"s", "k"}}, {{"s", "k", "2"}}},
+        AgreementCase{
+            "NewFile",
+            "",
+            {{"HX4xLoader", "k"}},
+            {{"HX4xLoader", "last_used_hex_file", "C:\\fw\\a.hex"},
+             {"HX4xLoader", "last_used_instrument", "USB0::0x1AB1::0x0588::SN1::INSTR"}}}),
     testing_support::CaseName());
 
 }  // namespace

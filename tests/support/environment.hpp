@@ -3,7 +3,7 @@
 #include <cstdlib>
 #include <string>
 
-namespace hx4x::test {
+namespace hx4x::testing_support {
 
 // Sets or removes a variable of the test process's environment. Windows has no setenv:
 // its C library keeps the environment with _putenv_s, where an empty value removes it.
@@ -23,4 +23,4 @@ inline void unset_environment(const std::string& name) {
 #endif
 }
 
-}  // namespace hx4x::test
+}  // namespace hx4x::testing_support

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstddef>
+#include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -39,6 +41,21 @@ inline std::vector<std::string> fuzz_regression_inputs(const std::string& target
 inline std::vector<std::string> fuzz_seed_inputs(const std::string& target) {
     return inputs_in(std::filesystem::path(HX4X_TEST_DATA_DIR) / ".." / ".." / "fuzz" / "seeds" /
                      target);
+}
+
+// Runs the target's case on every kept input and every seed, each traced by its place;
+// the count run, so that a caller can insist on the seeds at least.
+template <class RunCase>
+std::size_t replay_kept_inputs_and_seeds(const std::string& target, RunCase run_case) {
+    std::size_t replayed = 0;
+    for (const auto& inputs : {fuzz_regression_inputs(target), fuzz_seed_inputs(target)}) {
+        for (const std::string& input : inputs) {
+            SCOPED_TRACE("input " + std::to_string(replayed) + " of its folder run");
+            run_case(reinterpret_cast<const std::uint8_t*>(input.data()), input.size());
+            ++replayed;
+        }
+    }
+    return replayed;
 }
 
 }  // namespace hx4x::testing_support

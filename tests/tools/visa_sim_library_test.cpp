@@ -79,12 +79,12 @@ class SimLibrary : public ::testing::Test {
     void SetUp() override { ASSERT_NE(api_.reset, nullptr); }
     void TearDown() override {
         api_.reset();
-        hx4x::test::unset_environment("HX4X_VISA_SIM_CONFIG");
+        testing_support::unset_environment("HX4X_VISA_SIM_CONFIG");
     }
 
     void configure(const std::string& text) {
         write_file(dir_.file("sim.cfg"), "transcript " + dir_.file("transcript.txt") + "\n" + text);
-        hx4x::test::set_environment("HX4X_VISA_SIM_CONFIG", dir_.file("sim.cfg").c_str());
+        testing_support::set_environment("HX4X_VISA_SIM_CONFIG", dir_.file("sim.cfg"));
     }
 
     ViSession open_rm() {
@@ -194,12 +194,12 @@ TEST_F(SimLibrary, ABrokenConfigurationRefusesTheResourceManager) {
     configure("resource GPIB0::1::INSTR\nbogus_key 1\n");
     ViSession rm = 0;
     EXPECT_EQ(api_.open_rm(&rm), VI_ERROR_INV_SETUP);
-    hx4x::test::set_environment("HX4X_VISA_SIM_CONFIG", dir_.file("missing.cfg").c_str());
+    testing_support::set_environment("HX4X_VISA_SIM_CONFIG", dir_.file("missing.cfg"));
     EXPECT_EQ(api_.open_rm(&rm), VI_ERROR_INV_SETUP);
 }
 
 TEST_F(SimLibrary, WithoutConfigurationTheBusIsEmpty) {
-    hx4x::test::unset_environment("HX4X_VISA_SIM_CONFIG");
+    testing_support::unset_environment("HX4X_VISA_SIM_CONFIG");
     const ViSession rm = open_rm();
     ViStatus status = 0;
     EXPECT_TRUE(find_all(rm, "?*", &status).empty());

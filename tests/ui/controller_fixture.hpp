@@ -33,9 +33,10 @@ class EmulatedControllerTest : public ::testing::Test {
 
     // The VISA library made unavailable: nothing is found without emulation.
     static void without_visa() {
-        hx4x::test::set_environment(VisaLibrary::library_variable, "/nonexistent/libvisa-none.so");
+        testing_support::set_environment(VisaLibrary::library_variable,
+                                         "/nonexistent/libvisa-none.so");
         VisaLibrary::instance().load();
-        hx4x::test::unset_environment(VisaLibrary::library_variable);
+        testing_support::unset_environment(VisaLibrary::library_variable);
     }
 
     std::string last_message() const {

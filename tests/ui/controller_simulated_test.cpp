@@ -25,7 +25,7 @@ class SimulatedControllerTest : public testing_support::EmulatedControllerTest {
     SimulatedControllerTest() { set_emulated_version(0); }
     ~SimulatedControllerTest() override {
         VisaLibrary::instance().unload();
-        hx4x::test::unset_environment("HX4X_VISA_SIM_CONFIG");
+        testing_support::unset_environment("HX4X_VISA_SIM_CONFIG");
     }
 
     void start_bus(const std::string& global_keys = "", const std::string& usb_keys = "",
@@ -37,7 +37,7 @@ class SimulatedControllerTest : public testing_support::EmulatedControllerTest {
                         "new_version V1.20\nburn_ms 700\nimage " + dir.file("usb.bin") + "\n" +
                         usb_keys + "\nresource " + gpib + "\nidn DWERN,RV2260,654321,V1.05\n" +
                         "new_version V1.06\n" + gpib_keys + "\n");
-        hx4x::test::set_environment("HX4X_VISA_SIM_CONFIG", config.c_str());
+        testing_support::set_environment("HX4X_VISA_SIM_CONFIG", config);
         std::string error;
         ASSERT_EQ(VisaLibrary::instance().load(HX4X_VISA_SIM_PATH, &error), available) << error;
     }

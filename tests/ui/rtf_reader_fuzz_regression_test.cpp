@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
-#include <cstdint>
-#include <string>
+#include <cstddef>
 
 #include "fuzz_corpus.hpp"
 #include "rtf_reader_target.hpp"
@@ -11,16 +10,8 @@ namespace {
 
 // Every input the fuzzer ever kept, and every seed, still holds the reader's invariants.
 TEST(RtfReaderFuzzRegression, ReplaysKeptInputs) {
-    std::size_t replayed = 0;
-    for (const auto& inputs : {testing_support::fuzz_regression_inputs("fuzz_rtf_reader"),
-                               testing_support::fuzz_seed_inputs("fuzz_rtf_reader")}) {
-        for (const std::string& input : inputs) {
-            SCOPED_TRACE("input " + std::to_string(replayed) + " of its folder run");
-            fuzzing::run_rtf_reader_case(reinterpret_cast<const std::uint8_t*>(input.data()),
-                                         input.size());
-            ++replayed;
-        }
-    }
+    const std::size_t replayed = testing_support::replay_kept_inputs_and_seeds(
+        "fuzz_rtf_reader", fuzzing::run_rtf_reader_case);
     EXPECT_GT(replayed, 0u);  // the seeds at least
 }
 

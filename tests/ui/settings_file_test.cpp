@@ -220,7 +220,8 @@ INSTANTIATE_TEST_SUITE_P(
                     "default", false},
         HostileCase{"Directory", [](const std::string& p) { fs::create_directory(p); }, "default",
                     false},
-        HostileCase{"Fifo", [](const std::string& p) { ASSERT_TRUE(testing_support::make_fifo(p)); },
+        HostileCase{"Fifo",
+                    [](const std::string& p) { ASSERT_TRUE(testing_support::make_fifo(p)); },
                     "default", false}),
     [](const auto& param_info) { return std::string(param_info.param.name); });
 #endif

@@ -34,7 +34,7 @@ class SimCounter {
                << "image " << image_path().string() << "\n"
                << counter_keys << "\n";
         config.close();
-        hx4x::test::set_environment("HX4X_VISA_SIM_CONFIG", (dir_ / "counter.cfg").string());
+        testing_support::set_environment("HX4X_VISA_SIM_CONFIG", (dir_ / "counter.cfg").string());
         std::string error;
         available_ = VisaLibrary::instance().load(HX4X_VISA_SIM_PATH, &error);
         EXPECT_TRUE(available_) << error;
@@ -42,7 +42,7 @@ class SimCounter {
 
     ~SimCounter() {
         VisaLibrary::instance().unload();
-        hx4x::test::unset_environment("HX4X_VISA_SIM_CONFIG");
+        testing_support::unset_environment("HX4X_VISA_SIM_CONFIG");
     }
 
     SimCounter(const SimCounter&) = delete;

@@ -28,9 +28,10 @@ std::size_t terminal_width(std::FILE* stream);
 
 enum class LineResult { line, end_of_input, interrupted };
 
-// Reads one line typed on the terminal (or read from the pipe or file) behind the descriptor, without its line end and cut to
-// max_length characters. The wait is done in short slices so that an interrupt (asked after
-// every slice) ends it instead of being held until the operator presses Enter.
+// Reads one line typed on the terminal (or read from the pipe or file) behind the descriptor,
+// without its line end and cut to max_length characters. The wait is done in short slices so that
+// an interrupt (asked after every slice) ends it instead of being held until the operator presses
+// Enter.
 LineResult read_terminal_line(int descriptor, std::string& line,
                               const std::function<bool()>& interrupted,
                               std::size_t max_length = 256);

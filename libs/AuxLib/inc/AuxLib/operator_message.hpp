@@ -24,7 +24,8 @@ struct MessageBoxRequest {
 };
 
 // A front end installs one presenter to show boxes its own way (a window system's box, a
-// console prompt, a test's recording). It returns the platform's answer: answer_ok, answer_yes, answer_no.
+// console prompt, a test's recording). It returns the platform's answer: answer_ok, answer_yes,
+// answer_no.
 class MessagePresenter {
   public:
     virtual ~MessagePresenter() = default;
