@@ -19,7 +19,11 @@ bool prepare_standard_streams() {
             close(opened);
         }
     }
+    // A reader that went away and a file-size limit (`ulimit -f`, a service manager) would end
+    // the process at the failing write, mid-transfer; ignored, the write fails with EPIPE or
+    // EFBIG and is reported as a full disk is.
     signal(SIGPIPE, SIG_IGN);
+    signal(SIGXFSZ, SIG_IGN);
     // Every terminal emulator in use erases to the line end on the escape sequence.
     return true;
 }

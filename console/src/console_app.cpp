@@ -188,9 +188,16 @@ void warn_about_dumps(const DumpReport& dumps, ConsoleView& view) {
 // The file check, the search, the choice of the one counter, then the Start button's work.
 // result gets the last text the update itself showed, before the console's own notes.
 ExitStatus update_counter(UpdateController& controller, ConsoleView& view,
-                          const ConsoleOptions& options, std::string& result) {
+                          const ConsoleOptions& options, Confirmation confirmation,
+                          std::string& result) {
     if (!firmware_file_usable(options.firmware_file, view)) {
         return ExitStatus::firmware_file;
+    }
+    // The answer would be No: known now, it must not cost a preset counter, a deleted memory
+    // and loading mode first.
+    if (confirmation == Confirmation::impossible) {
+        view.show_message(MessageKind::error, console_text::confirmation_needs_yes);
+        return ExitStatus::cancelled;
     }
     const ExitStatus searched = search_instruments(controller, view, options);
     if (searched != ExitStatus::success) {
@@ -214,6 +221,24 @@ ExitStatus update_counter(UpdateController& controller, ConsoleView& view,
         view.show_message(MessageKind::warning, console_text::burn_skipped);
     }
     return status;
+}
+
+// The reset alone, for a counter a stopped run left in loading mode: the search and the
+// choice of the one counter as for an update, then the reset and the identity read after it.
+ExitStatus reset_counter(UpdateController& controller, ConsoleView& view,
+                         const ConsoleOptions& options, std::string& result) {
+    const ExitStatus searched = search_instruments(controller, view, options);
+    if (searched != ExitStatus::success) {
+        return searched;
+    }
+    const ExitStatus chosen = choose_counter(controller, view, options);
+    if (chosen != ExitStatus::success) {
+        return chosen;
+    }
+    view.set_page(page_update);
+    controller.reset_selected_counter();
+    result = view.last_message();
+    return exit_status_for(controller.outcome());
 }
 
 // The emulated version, when given, must be one the emulation knows: anything else used to
@@ -268,8 +293,9 @@ int run_console(int argc, const char* const* argv, const ConsoleEnvironment& env
     ProgressRenderer progress(output, progress_mode_for(options, env));
     // The operator's answer is waited for in slices, so Ctrl-C at the prompt answers No.
     ConsoleView* view_for_prompt = nullptr;
+    const Confirmation confirmation = confirmation_for(options, env);
     ConsolePresenter presenter(
-        output, confirmation_for(options, env), [&view_for_prompt, &env](std::string& line) {
+        output, confirmation, [&view_for_prompt, &env](std::string& line) {
             return read_terminal_line(env.input_descriptor, line, [&view_for_prompt] {
                 return view_for_prompt != nullptr && view_for_prompt->interrupt_pending();
             });
@@ -307,7 +333,9 @@ int run_console(int argc, const char* const* argv, const ConsoleEnvironment& env
         return finish(output, list_instruments(controller, view, output, options));
     }
     std::string result;
-    const ExitStatus status = update_counter(controller, view, options, result);
+    const ExitStatus status = options.reset
+                                  ? reset_counter(controller, view, options, result)
+                                  : update_counter(controller, view, options, confirmation, result);
     if (output.json()) {
         UpdateOutcome shown = controller.outcome();
         if (shown.file.empty()) {

@@ -1,6 +1,9 @@
 #include "console/console_output.hpp"
 
+#include <optional>
+
 #include "console/visible_text.hpp"
+#include "console/whole_lines.hpp"
 
 namespace hx4x {
 
@@ -33,26 +36,38 @@ void ConsoleOutput::flush(std::FILE* stream) {
     }
 }
 
+void ConsoleOutput::write_lines(std::FILE* stream, std::string_view text) {
+    if (!usable(stream)) {
+        return;
+    }
+    // What the stream still holds goes first, so the text begins exactly where the file ends.
+    flush(stream);
+    if (const std::optional<bool> whole = write_whole_lines_to_file(stream, text)) {
+        write_failed_ = write_failed_ || !*whole;
+        return;
+    }
+    // Pipes, terminals and devices: through the stream, flushed at once. A line cut short
+    // there is reported all the same.
+    write(stream, text);
+    flush(stream);
+}
+
 void ConsoleOutput::result_line(std::string_view text) {
     end_progress();
-    write(streams_.out, visible_text(text));
-    write(streams_.out, "\n");
-    flush(streams_.out);
+    write_lines(streams_.out, visible_text(text) + "\n");
 }
 
 void ConsoleOutput::message_line(std::string_view prefix, std::string_view text) {
     end_progress();
     // Both streams may end on one terminal: what went to standard output goes first.
     flush(streams_.out);
-    write(streams_.err, std::string(prefix) + visible_text(text) + "\n");
-    flush(streams_.err);
+    write_lines(streams_.err, std::string(prefix) + visible_text(text) + "\n");
 }
 
 void ConsoleOutput::question(std::string_view text) {
     end_progress();
     flush(streams_.out);
-    write(prompt_stream(), visible_text(text) + "\n");
-    flush(prompt_stream());
+    write_lines(prompt_stream(), visible_text(text) + "\n");
 }
 
 void ConsoleOutput::prompt(std::string_view text) {
@@ -63,8 +78,7 @@ void ConsoleOutput::prompt(std::string_view text) {
 }
 
 void ConsoleOutput::json_line(const JsonObject& object) {
-    write(streams_.out, object.text() + "\n");
-    flush(streams_.out);
+    write_lines(streams_.out, object.text() + "\n");
 }
 
 void ConsoleOutput::draw_progress(std::string_view line) {

@@ -11,11 +11,11 @@ constexpr std::array<const char*, 10> meanings = {
     "command line error",
     "firmware file missing or refused",
     "no instrument found or VISA unavailable",
-    "the counter cannot be opened or identified, or several match",
+    "the counter cannot be opened or identified, is in use by another loader, or several match",
     "preparation failed",
     "sending failed",
-    "burning or reconnection failed",
-    "cancelled or declined",
+    "burning, reconnection or reset failed, or the counter still runs its previous firmware",
+    "cancelled or declined, or no terminal to confirm on and no yes",
     "output could not be written",
 };
 
@@ -31,6 +31,8 @@ ExitStatus failure_status(UpdateStep step) {
             return ExitStatus::sending;
         case UpdateStep::burn:
         case UpdateStep::reconnect:
+        case UpdateStep::verify:
+        case UpdateStep::reset:
             return ExitStatus::burning;
         case UpdateStep::none:
         case UpdateStep::open:

@@ -179,18 +179,20 @@ bool InstrumentSession::enable_service_request() {
     return status == visa::VI_SUCCESS;
 }
 
-bool InstrumentSession::wait_service_request(std::uint32_t milliseconds) {
-    if (handle_ == 0) {
-        return false;
+bool InstrumentSession::wait_service_request(std::uint32_t milliseconds,
+                                             visa::ViStatus* status) {
+    visa::ViStatus answer = visa::VI_ERROR_INV_OBJECT;
+    if (handle_ != 0) {
+        answer = emulation_on() ? visa::VI_SUCCESS
+                 : entry().viWaitOnEvent != nullptr
+                     ? entry().viWaitOnEvent(handle_, visa::VI_EVENT_SERVICE_REQ, milliseconds,
+                                             nullptr, nullptr)
+                     : missing_entry;
     }
-    if (emulation_on()) {
-        return true;
+    if (status != nullptr) {
+        *status = answer;
     }
-    const visa::ViStatus status = entry().viWaitOnEvent != nullptr
-                                      ? entry().viWaitOnEvent(handle_, visa::VI_EVENT_SERVICE_REQ,
-                                                              milliseconds, nullptr, nullptr)
-                                      : missing_entry;
-    return status == visa::VI_SUCCESS;
+    return answer == visa::VI_SUCCESS;
 }
 
 bool InstrumentSession::is_usb() const {

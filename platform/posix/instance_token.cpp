@@ -63,4 +63,8 @@ std::unique_ptr<InstanceToken> claim_instance_token(const std::string& name, boo
     return std::make_unique<LockFileToken>(descriptor);
 }
 
+std::string machine_wide_token_name(const std::string& name) {
+    return name;
+}
+
 }  // namespace hx4x::platform

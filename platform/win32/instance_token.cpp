@@ -36,4 +36,8 @@ std::unique_ptr<InstanceToken> claim_instance_token(const std::string& name, boo
     return std::make_unique<EventToken>(event);
 }
 
+std::string machine_wide_token_name(const std::string& name) {
+    return "Global\\" + name;
+}
+
 }  // namespace hx4x::platform

@@ -30,7 +30,8 @@ TEST(ConsoleOptionsTest, TableOrderAndTheSharedOptionsReadAsTheWindowProgramsDo)
     }
     EXPECT_EQ(names,
               (std::vector<std::string>{"bus", "mask", "counter", "hex_file", "unnamed parameter",
-                                        "help", "yes", "list", "check", "json", "skip_burning",
+                                        "help", "yes", "list", "check", "reset", "json",
+                                        "skip_burning",
                                         "dump_sending", "dump_firmware", "emulate_counter"}));
 
     LoaderApp window;

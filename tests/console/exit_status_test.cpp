@@ -38,7 +38,10 @@ INSTANTIATE_TEST_SUITE_P(
         OutcomeCase{"SendCancelled", UpdateStep::send, StepEnd::cancelled, ExitStatus::cancelled},
         OutcomeCase{"BurnFailed", UpdateStep::burn, StepEnd::failed, ExitStatus::burning},
         OutcomeCase{"ReconnectFailed", UpdateStep::reconnect, StepEnd::failed,
-                    ExitStatus::burning}),
+                    ExitStatus::burning},
+        OutcomeCase{"PreviousFirmwareStillRuns", UpdateStep::verify, StepEnd::failed,
+                    ExitStatus::burning},
+        OutcomeCase{"ResetFailed", UpdateStep::reset, StepEnd::failed, ExitStatus::burning}),
     [](const ::testing::TestParamInfo<OutcomeCase>& param) { return param.param.name; });
 
 TEST(ExitStatusTest, TableListsEveryCodeInOrder) {
@@ -48,11 +51,13 @@ TEST(ExitStatusTest, TableListsEveryCodeInOrder) {
               "  1  command line error\n"
               "  2  firmware file missing or refused\n"
               "  3  no instrument found or VISA unavailable\n"
-              "  4  the counter cannot be opened or identified, or several match\n"
+              "  4  the counter cannot be opened or identified, is in use by another loader, or "
+              "several match\n"
               "  5  preparation failed\n"
               "  6  sending failed\n"
-              "  7  burning or reconnection failed\n"
-              "  8  cancelled or declined\n"
+              "  7  burning, reconnection or reset failed, or the counter still runs its previous "
+              "firmware\n"
+              "  8  cancelled or declined, or no terminal to confirm on and no yes\n"
               "  9  output could not be written\n");
 }
 

@@ -29,6 +29,9 @@ struct ProcessSetup {
     bool close_err = false;             // started with standard error closed
     std::string out_file;               // standard output written to this file instead
     long file_size_limit = -1;          // bytes any file may grow to (a full disk); -1: none
+    // Like on_err, for the standard output collected so far (JSON lines); one signal is sent
+    // in all, by whichever of the two asks first.
+    std::function<int(const std::string&)> on_out;
 };
 
 // Runs the program with these arguments and extra environment variables (an empty value
@@ -70,8 +73,9 @@ inline ProcessResult run_process(const std::string& program, const std::vector<s
             close(2);
         }
         if (setup.file_size_limit >= 0) {
-            // Writes past the limit fail as on a full disk instead of killing the process.
-            signal(SIGXFSZ, SIG_IGN);
+            // The signal's default action, as a shell's `ulimit -f` leaves it: the program
+            // itself must keep the limit from killing it.
+            signal(SIGXFSZ, SIG_DFL);
             const rlimit limit{static_cast<rlim_t>(setup.file_size_limit),
                                static_cast<rlim_t>(setup.file_size_limit)};
             setrlimit(RLIMIT_FSIZE, &limit);
@@ -126,8 +130,10 @@ inline ProcessResult run_process(const std::string& program, const std::vector<s
                 --open_streams;
                 continue;
             }
-            if (i == 1 && on_err && !signalled) {
-                if (const int signal_number = on_err(result.err); signal_number != 0) {
+            const auto& watcher = i == 0 ? setup.on_out : on_err;
+            if (watcher && !signalled) {
+                if (const int signal_number = watcher(i == 0 ? result.out : result.err);
+                    signal_number != 0) {
                     kill(child, signal_number);
                     signalled = true;
                 }

@@ -21,7 +21,11 @@ class SimulatedBus {
     }
     std::string config() const { return dir_.file("sim.cfg"); }
     std::map<std::string, std::string> environment() const {
-        return {{"HX4X_VISA_LIBRARY", HX4X_VISA_SIM_PATH}, {"HX4X_VISA_SIM_CONFIG", config()}};
+        // The claims on counters live in the runtime folder: tests running at the same time
+        // use the same counter names on buses of their own.
+        return {{"HX4X_VISA_LIBRARY", HX4X_VISA_SIM_PATH},
+                {"HX4X_VISA_SIM_CONFIG", config()},
+                {"XDG_RUNTIME_DIR", dir_.path().string()}};
     }
     std::vector<std::string> writes() const {
         std::vector<std::string> lines;

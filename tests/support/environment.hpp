@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <string>
+#include <utility>
 
 namespace hx4x::testing_support {
 
@@ -22,5 +23,31 @@ inline void unset_environment(const std::string& name) {
     unsetenv(name.c_str());
 #endif
 }
+
+// Sets a variable for the life of the object and puts back what was there before.
+class ScopedEnvironment {
+  public:
+    ScopedEnvironment(std::string name, const std::string& value) : name_(std::move(name)) {
+        if (const char* previous = std::getenv(name_.c_str()); previous != nullptr) {
+            had_value_ = true;
+            previous_ = previous;
+        }
+        set_environment(name_, value);
+    }
+    ~ScopedEnvironment() {
+        if (had_value_) {
+            set_environment(name_, previous_);
+        } else {
+            unset_environment(name_);
+        }
+    }
+    ScopedEnvironment(const ScopedEnvironment&) = delete;
+    ScopedEnvironment& operator=(const ScopedEnvironment&) = delete;
+
+  private:
+    std::string name_;
+    std::string previous_;
+    bool had_value_ = false;
+};
 
 }  // namespace hx4x::testing_support

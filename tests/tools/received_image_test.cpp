@@ -2,8 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
 
+#include "case_name.hpp"
 #include "temp_dir.hpp"
 
 namespace hx4x::visa_sim {
@@ -79,6 +81,60 @@ TEST(ReceivedImage, RefusesARawFileSpanningTooMuchAndAnUnwritablePath) {
     EXPECT_FALSE(image.write_map(dir.file("missing/dir/x.map"), &error));
     EXPECT_EQ(error, "cannot write " + dir.file("missing/dir/x.map"));
 }
+
+struct StreamCase {
+    const char* name;
+    std::size_t total;
+    std::size_t block;
+    std::size_t step;  // the next block starts this far on: block, or less when blocks overlap
+    bool resend;       // every block sent twice, as after a lost reply
+    bool stored_tail;  // the last 1000 bytes (and 500 more) were stored before the stream
+};
+
+class ReceivedImageStream : public ::testing::TestWithParam<StreamCase> {};
+
+std::uint8_t pattern(std::uint64_t address) {
+    return static_cast<std::uint8_t>(address * 7 + (address >> 11));
+}
+
+// Blocks in ascending order, as the loader sends them: a whole image ends as one run with
+// every byte in place, however many blocks it took.
+TEST_P(ReceivedImageStream, StoresAscendingBlocksAsOneRun) {
+    const StreamCase& c = GetParam();
+    Bytes bytes(c.total + 500);
+    for (std::size_t a = 0; a < bytes.size(); ++a) {
+        bytes[a] = pattern(a);
+    }
+    ReceivedImage image;
+    const std::size_t end = c.stored_tail ? c.total + 500 : c.total;
+    if (c.stored_tail) {
+        ASSERT_TRUE(
+            image.store(static_cast<std::uint32_t>(c.total - 1000), &bytes[c.total - 1000], 1500));
+    }
+    for (std::size_t at = 0; at < c.total; at += c.step) {
+        const std::size_t length = std::min(c.block, c.total - at);
+        for (int copy = 0; copy < (c.resend ? 2 : 1); ++copy) {
+            ASSERT_TRUE(image.store(static_cast<std::uint32_t>(at), &bytes[at], length)) << at;
+        }
+    }
+    ASSERT_EQ(image.runs().size(), 1u);
+    const auto& [start, run] = *image.runs().begin();
+    EXPECT_EQ(start, 0u);
+    ASSERT_EQ(run.size(), end);
+    EXPECT_TRUE(std::equal(run.begin(), run.end(), bytes.begin()));
+    // The checks still hold on a grown run: a byte that differs is refused, and nothing moves.
+    const std::uint8_t wrong = static_cast<std::uint8_t>(pattern(end - 1) + 1);
+    EXPECT_FALSE(image.store(static_cast<std::uint32_t>(end - 1), &wrong, 1));
+    EXPECT_EQ(image.byte_count(), end);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, ReceivedImageStream,
+    ::testing::Values(StreamCase{"Contiguous64MiB", 64u << 20, 2040, 2040, false, false},
+                      StreamCase{"EachBlockSentTwice", 4u << 20, 2040, 2040, true, false},
+                      StreamCase{"OverlappingByHalfABlock", 4u << 20, 2040, 1020, false, false},
+                      StreamCase{"IntoARunStoredBefore", 4u << 20, 2040, 2040, false, true}),
+    testing_support::CaseName());
 
 }  // namespace
 }  // namespace hx4x::visa_sim

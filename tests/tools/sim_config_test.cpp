@@ -131,7 +131,12 @@ INSTANTIATE_TEST_SUITE_P(
                   "line 2: drop_after needs a value"},
         BadConfig{"TimeoutReadZero", "resource A\ntimeout_read 0",
                   "line 2: timeout_read: calls count from 1"},
-        BadConfig{"IdnWithoutAValue", "resource A\nidn", "line 2: idn needs a value"}),
+        BadConfig{"IdnWithoutAValue", "resource A\nidn", "line 2: idn needs a value"},
+        BadConfig{"BadBurnAnswer", "resource A\nburn_answer maybe",
+                  "line 2: burn_answer: yes, no or drop, not 'maybe'"},
+        BadConfig{"EarlySrqNotANumber", "resource A\nearly_srq soon",
+                  "line 2: early_srq: not a number: 'soon'"},
+        BadConfig{"StateWithoutAValue", "resource A\nstate", "line 2: state needs a value"}),
     testing_support::CaseName());
 
 TEST(StatusNames, ParseAndPrintAgree) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <numeric>
+#include <string>
 #include <vector>
 
 #include "record_builder.hpp"
@@ -241,6 +242,34 @@ TEST(ImageFitsBlocksTest, RefusesRecordsNoBlockCanCarry) {
     const std::vector<HexRecord> others = {linear_address_record(1), end_of_file_record(),
                                            typed_record(record_start_linear_address, 4)};
     EXPECT_TRUE(image_fits_blocks(others, 1));
+}
+
+TEST(ImageFitsBlocksTest, SaysWhichRecordCannotBeSentAndWhy) {
+    struct Case {
+        const char* name;
+        std::vector<HexRecord> records;
+        std::uint8_t width;
+        std::string refusal;
+    };
+    const Case cases[] = {
+        {"TooLongForOneByteLengths",
+         {linear_address_record(0x0008), counting_record(0x1000, 250)},
+         1,
+         "The data record for address 0x00081000 holds 250 data bytes, and a block to this "
+         "counter carries at most 249"},
+        {"WithoutData", {counting_record(0x00AB, 0)}, 2,
+         "The data record for address 0x000000AB holds no data bytes, and no block can carry it"},
+        {"PastTheTopOfTheAddressSpace",
+         {linear_address_record(0xFFFF), counting_record(0xFFF8, 16)},
+         2,
+         "The data record for address 0xFFFFFFF8 runs past the highest address a block can "
+         "name, 0xFFFFFFFF"},
+        {"EndingAtTheTop", {linear_address_record(0xFFFF), counting_record(0xFFF0, 16)}, 2, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(image_block_refusal(c.records, c.width), c.refusal);
+    }
 }
 
 }  // namespace

@@ -15,4 +15,16 @@ std::vector<IdentificationRow> identification_rows(const CounterIdentity& identi
     };
 }
 
+std::string identification_text(const std::vector<IdentificationRow>& rows) {
+    std::string text;
+    for (const IdentificationRow& row : rows) {
+        text += "\t" + row.label + "\t";
+        if (row.label == controller_text::model_label) {
+            text += "\t";
+        }
+        text += row.value + "\n";
+    }
+    return text;
+}
+
 }  // namespace hx4x

@@ -1,11 +1,13 @@
 #include "ui/update_controller.hpp"
 
 #include "AuxLib/scope_guard.hpp"
+#include "app/emulated_version.hpp"
 #include "firmware/file_helpers.hpp"
 #include "instrument/discovery.hpp"
 #include "instrument/visa_library.hpp"
 #include "ui/controller_texts.hpp"
 #include "ui/identification_rows.hpp"
+#include "update/fill_block.hpp"
 
 namespace hx4x {
 
@@ -65,12 +67,25 @@ bool UpdateController::open_counter() {
     if (selected_address_.empty() || view_.list_count() == 0) {
         return false;
     }
+    // The emulated counter lives in this process alone; a real one is shared by the bus.
+    if (!emulation_on() &&
+        lock_.take(selected_address_) == CounterLock::Claim::held_elsewhere) {
+        view_.show_message(MessageKind::error, text::counter_in_use_head + selected_address_ +
+                                                   text::counter_in_use_tail);
+        return false;
+    }
     if (protocol_.connect(selected_address_)) {
         return true;
     }
+    lock_.release();
     view_.show_message(MessageKind::error,
                        text::open_failure_head + selected_address_ + text::open_failure_tail);
     return false;
+}
+
+void UpdateController::close_counter() {
+    protocol_.disconnect();
+    lock_.release();
 }
 
 void UpdateController::start_update() {
@@ -78,7 +93,7 @@ void UpdateController::start_update() {
     if (update_running_ || view_.current_page() != page_update) {
         return;
     }
-    ScopeGuard disconnect([this] { protocol_.disconnect(); });
+    ScopeGuard disconnect([this] { close_counter(); });
 
     outcome_ = UpdateOutcome{};
     enter_step(UpdateStep::open);
@@ -104,7 +119,63 @@ void UpdateController::start_update() {
         return;
     }
     view_.remember_file(firmware_file_);
+    if (!firmware_fits_counter(firmware_file_)) {
+        return;
+    }
     run_update(firmware_file_);
+}
+
+bool UpdateController::firmware_fits_counter(const std::string& file) {
+    enter_step(UpdateStep::parse);
+    HexFileReader reader;
+    FirmwareVersion version;
+    std::string reason;
+    if (!load_firmware(reader, file, nullptr, nullptr, &version, &reason)) {
+        view_.show_message(MessageKind::error, text::parsing_error(file, reason));
+        return false;
+    }
+    outcome_.file_version = version;
+    const std::string refusal = image_block_refusal(
+        reader.records(), block_width_for(protocol_.identity().version_number));
+    if (!refusal.empty()) {
+        view_.show_message(MessageKind::error, text::unsendable(file, refusal));
+        return false;
+    }
+    return true;
+}
+
+void UpdateController::reset_selected_counter() {
+    if (update_running_) {
+        return;
+    }
+    ScopeGuard disconnect([this] { close_counter(); });
+    outcome_ = UpdateOutcome{};
+    enter_step(UpdateStep::open);
+    if (!open_counter()) {
+        return;
+    }
+    outcome_.before = protocol_.identity();
+    enter_step(UpdateStep::reset);
+    if (!final_reset()) {
+        return;
+    }
+    enter_step(UpdateStep::reconnect);
+    if (!open_counter()) {
+        return;
+    }
+    outcome_.after = protocol_.identity();
+    outcome_.end = StepEnd::done;
+    view_.refresh_identification();
+    view_.show_message(MessageKind::information,
+                       text::reset_done + identification_text(view_.identification_rows()));
+}
+
+bool UpdateController::final_reset() {
+    if (protocol_.reset()) {
+        return true;
+    }
+    view_.show_message(MessageKind::error, text::reset_failed);
+    return false;
 }
 
 void UpdateController::request_close() {
@@ -166,20 +237,13 @@ bool UpdateController::rebuild_identification(std::vector<IdentificationRow>& ro
     const bool open_now = protocol_.session().is_open();
     if (!was_open) {
         // A counter opened only to fill the view is closed again; the rows keep its values.
-        protocol_.disconnect();
+        close_counter();
     }
     return open_now;
 }
 
 bool UpdateController::confirm_update(const FirmwareVersion& version, const std::string& file) {
-    std::string question = text::confirmation_head;
-    for (const IdentificationRow& row : view_.identification_rows()) {
-        question += "\t" + row.label + "\t";
-        if (row.label == text::model_label) {
-            question += "\t";
-        }
-        question += row.value + "\n";
-    }
+    std::string question = text::confirmation_head + identification_text(view_.identification_rows());
     question += text::confirmation_file + file + "\n";
     if (version.known) {
         question += text::confirmation_version + version.text + "\n";

@@ -1,7 +1,9 @@
 #include "AuxLib/scope_guard.hpp"
+#include "app/emulated_version.hpp"
 #include "ui/controller_texts.hpp"
 #include "ui/format_duration.hpp"
 #include "ui/update_controller.hpp"
+#include "ui/version_check.hpp"
 
 namespace hx4x {
 
@@ -14,11 +16,12 @@ bool UpdateController::run_update(const std::string& file) {
 
     // The finishing actions, in this order on every way out: the running flag, the reset
     // of a counter left prepared, the busy state.
-    bool reset_armed = true;
-    ScopeGuard finish([this, &reset_armed] {
+    reset_pending_ = true;
+    ScopeGuard finish([this] {
         update_running_ = false;
-        if (reset_armed) {
-            protocol_.reset();
+        if (reset_pending_) {
+            reset_pending_ = false;
+            final_reset();
         }
         view_.leave_busy_state();
     });
@@ -37,19 +40,31 @@ bool UpdateController::run_update(const std::string& file) {
     if (!burn_step()) {
         return update_running_;
     }
-
-    reset_armed = false;
-    protocol_.reset();
+    if (reset_pending_) {
+        reset_pending_ = false;
+        final_reset();
+    }
 
     enter_step(UpdateStep::reconnect);
     if (!open_counter()) {
+        outcome_.burned = false;
         view_.show_message(MessageKind::error, text::update_failed);
         return update_running_;
     }
     outcome_.after = protocol_.identity();
-    outcome_.end = StepEnd::done;
     view_.refresh_identification();
     view_.drain_paint_events();
+    if (outcome_.burned && !emulation_on() &&
+        still_runs_previous_firmware(outcome_.before, outcome_.after, outcome_.file_version)) {
+        // The counter came back as it was: whatever it confirmed, the new firmware does not run.
+        enter_step(UpdateStep::verify);
+        outcome_.burned = false;
+        view_.show_message(MessageKind::error, text::previous_firmware_head +
+                                                   outcome_.after.firmware_version +
+                                                   text::previous_firmware_tail);
+        return update_running_;
+    }
+    outcome_.end = StepEnd::done;
     view_.show_message(MessageKind::information, success_text());
     return update_running_;
 }

@@ -92,12 +92,25 @@ bool UpdateController::burn_step() {
     burn_seconds_ = 0;
     PerformanceTimer timer;
     timer.start();
-    if (!protocol_.burn(burn_progress, this)) {
+    const bool burnt = protocol_.burn(burn_progress, this);
+    if (burnt) {
+        burn_seconds_ = timer.elapsed_seconds();
+        outcome_.burn_seconds = burn_seconds_;
+    }
+    if (protocol_.burn_ordered()) {
+        // From the order on the counter may be flashing, and a reset could ruin it: the run
+        // resets it only once it answers again after the flash, and never when it does not.
+        reset_pending_ = false;
+        if (!protocol_.wait_until_back(burn_progress, this)) {
+            view_.show_message(MessageKind::error, text::update_failed);
+            return false;
+        }
+        reset_pending_ = true;
+    }
+    if (!burnt) {
         view_.show_message(MessageKind::error, text::update_failed);
         return false;
     }
-    burn_seconds_ = timer.elapsed_seconds();
-    outcome_.burn_seconds = burn_seconds_;
     outcome_.burned = true;
     return true;
 }

@@ -12,12 +12,6 @@ namespace hx4x {
 
 namespace {
 
-void call_tick(BurnTickCallback tick, void* context, int count) {
-    if (tick != nullptr) {
-        tick(context, count);
-    }
-}
-
 std::uint64_t elapsed_ms_since(std::int64_t start) {
     Clock& clock = current_clock();
     const std::int64_t frequency = clock.frequency();
@@ -30,13 +24,48 @@ std::uint64_t elapsed_ms_since(std::int64_t start) {
     return counts / f * 1000u + counts % f * 1000u / f;
 }
 
+// Sleeps until `period` milliseconds have passed since `start`: a wait that the library
+// answered early (a session lost while the counter restarts) still counts as its full time.
+void pace_to(std::int64_t start, std::uint32_t period) {
+    const std::uint64_t spent = elapsed_ms_since(start);
+    if (spent < period) {
+        wait_ms(static_cast<std::uint32_t>(period - spent));
+    }
+}
+
+bool is_error(visa::ViStatus status) {
+    return status < 0;
+}
+
 }  // namespace
 
-bool CounterProtocol::burn_by_polling(BurnTickCallback tick, void* context) {
+void CounterProtocol::count_tick(BurnTickCallback callback, void* context) {
+    ++burn_ticks_;
+    if (callback != nullptr) {
+        callback(context, burn_ticks_);
+    }
+}
+
+void CounterProtocol::begin_burn() {
+    burn_ordered_ = false;
+    flash_done_ = false;
+    burn_ticks_ = 0;
+    burn_resource_ = session_.resource_name();
+}
+
+void CounterProtocol::note_burn_order() {
+    burn_ordered_ = true;
+    burn_order_time_ = current_clock().now();
+}
+
+bool CounterProtocol::burn_by_polling(BurnTickCallback callback, void* context) {
+    begin_burn();
     if (emulation_on()) {
         return true;
     }
     session_.set_timeout(polling_timeout_ms);
+    // A write that fails may still have reached the counter: it may be flashing from here on.
+    note_burn_order();
     if (!send(ProtocolCommand::polling_update) || !send(ProtocolCommand::polling_complete_query)) {
         return false;
     }
@@ -47,10 +76,12 @@ bool CounterProtocol::burn_by_polling(BurnTickCallback tick, void* context) {
             return false;
         }
         if (received >= 1 && reply[0] == '1') {
+            // The counter answers the completion query only once the flash is written.
+            flash_done_ = true;
             return check_error_queue();
         }
         ++count;
-        call_tick(tick, context, count);
+        count_tick(callback, context);
         // A counter that keeps answering without ever completing must not hold us forever.
         if (count >= max_polling_replies) {
             return false;
@@ -58,7 +89,8 @@ bool CounterProtocol::burn_by_polling(BurnTickCallback tick, void* context) {
     }
 }
 
-bool CounterProtocol::burn_by_service_request(BurnTickCallback tick, void* context) {
+bool CounterProtocol::burn_by_service_request(BurnTickCallback callback, void* context) {
+    begin_burn();
     const bool emulated = emulation_on();
     const bool usb = session_.is_usb();
 
@@ -86,32 +118,54 @@ bool CounterProtocol::burn_by_service_request(BurnTickCallback tick, void* conte
             return false;
         }
         wait_ms(emulated ? emulated_command_pause_ms : usb_burn_settle_ms);
+        note_burn_order();
         if (!send(ProtocolCommand::usb_update) || !send(ProtocolCommand::usb_operation_complete)) {
             return false;
         }
-    } else if (!send(ProtocolCommand::update)) {
-        return false;
+    } else {
+        note_burn_order();
+        if (!send(ProtocolCommand::update)) {
+            return false;
+        }
     }
 
+    const std::string resource_name = burn_resource_;
     bool arrived = false;
+    // A session the library reports gone (a USB counter restarting) can no longer bring the
+    // request; the counter is then looked for afresh about once a second.
+    bool lost = false;
     for (int count = 0;;) {
-        arrived = emulated ? count > emulated_service_request_after
-                           : session_.wait_service_request(service_request_wait_ms);
+        const std::int64_t wait_start = current_clock().now();
+        if (emulated) {
+            arrived = count > emulated_service_request_after;
+        } else if (!lost) {
+            visa::ViStatus status = visa::VI_SUCCESS;
+            arrived = session_.wait_service_request(service_request_wait_ms, &status);
+            lost = !arrived && is_error(status) && status != visa::VI_ERROR_TMO;
+        } else if (count % lost_session_retry_waits == 0) {
+            session_.close();
+            if (session_.open(resource_name) && verify_after_burn()) {
+                return true;
+            }
+            session_.close();
+        }
         if (arrived) {
             break;
+        }
+        // The bound is about two minutes however fast the library answers.
+        if (emulated) {
+            wait_ms(emulated_burn_step_ms);
+        } else {
+            pace_to(wait_start, service_request_wait_ms);
         }
         ++count;
         if (count > service_request_max_waits) {
             break;
         }
-        if (emulated) {
-            wait_ms(emulated_burn_step_ms);
-        }
-        call_tick(tick, context, count);
+        count_tick(callback, context);
     }
 
     // The counter restarts after burning, which ends the old session.
-    const std::string resource_name = session_.resource_name();
     session_.close();
     if (!emulated) {
         wait_ms(reopen_pause_ms);
@@ -122,13 +176,13 @@ bool CounterProtocol::burn_by_service_request(BurnTickCallback tick, void* conte
         if (!session_.open(resource_name)) {
             return false;
         }
-        return verify_after_burn(true);
+        return verify_after_burn();
     }
     if (!reopen_after_burn(resource_name)) {
         return false;
     }
     wait_ms(reopen_pause_ms);
-    return verify_after_burn(false);
+    return verify_after_burn();
 }
 
 bool CounterProtocol::reopen_after_burn(const std::string& resource_name) {
@@ -146,10 +200,7 @@ bool CounterProtocol::reopen_after_burn(const std::string& resource_name) {
     }
 }
 
-bool CounterProtocol::verify_after_burn(bool restart_required) {
-    if (!session_.is_open()) {
-        return false;
-    }
+bool CounterProtocol::read_event_status(unsigned& status) {
     session_.set_timeout(final_query_timeout_ms);
     std::array<char, reply_capacity + 1> reply{};
     if (!send(ProtocolCommand::event_status_query) ||
@@ -157,25 +208,82 @@ bool CounterProtocol::verify_after_burn(bool restart_required) {
         !send(ProtocolCommand::disable_events)) {
         return false;
     }
-    unsigned status = emulated_event_status;
-    if (!emulation_on()) {
-        if (reply[0] == '\0') {
-            return false;
-        }
-        status = event_status_from_reply(reply.data());
+    if (emulation_on()) {
+        status = emulated_event_status;
+        return true;
     }
+    if (reply[0] == '\0') {
+        return false;
+    }
+    status = event_status_from_reply(reply.data());
+    return true;
+}
+
+bool CounterProtocol::verify_after_burn() {
+    if (!session_.is_open()) {
+        return false;
+    }
+    unsigned status = 0;
+    if (!read_event_status(status)) {
+        return false;
+    }
+    // Only the power-on bit shows that the counter restarted after burning. A request that
+    // came without it was stale or spurious: the counter may still be flashing, and an empty
+    // error queue alone would report a success that did not happen.
+    if ((status & event_status_power_on) == 0) {
+        return false;
+    }
+    flash_done_ = true;
     if ((status & event_status_mask) == event_status_power_on) {
         return true;
     }
     if (emulation_on()) {
         return false;
     }
-    // Without a request only the power-on bit shows that the counter restarted after
-    // burning; an empty error queue alone would pass a counter still busy or never told.
-    if (restart_required && (status & event_status_power_on) == 0) {
+    return check_error_queue();
+}
+
+bool CounterProtocol::counter_answers_after_burn() {
+    if (!session_.is_open() && !session_.open(burn_resource_)) {
         return false;
     }
-    return check_error_queue();
+    session_.set_timeout(connected_timeout_ms);
+    if (!identify()) {
+        session_.close();
+        return false;
+    }
+    if (flash_done_) {
+        return true;
+    }
+    // It answers, but only its power-on event shows that it is no longer flashing.
+    unsigned status = 0;
+    if (!read_event_status(status)) {
+        session_.close();
+        return false;
+    }
+    flash_done_ = (status & event_status_power_on) != 0;
+    return flash_done_;
+}
+
+bool CounterProtocol::wait_until_back(BurnTickCallback callback, void* context) {
+    if (!burn_ordered_ || emulation_on()) {
+        return session_.is_open();
+    }
+    for (;;) {
+        const std::int64_t attempt_start = current_clock().now();
+        if (counter_answers_after_burn()) {
+            return true;
+        }
+        if (elapsed_ms_since(burn_order_time_) >= burn_bound_ms) {
+            return false;
+        }
+        // The bar goes on moving between the attempts.
+        for (std::uint32_t slice = 1; slice <= back_attempt_pause_ms / service_request_wait_ms;
+             ++slice) {
+            pace_to(attempt_start, slice * service_request_wait_ms);
+            count_tick(callback, context);
+        }
+    }
 }
 
 }  // namespace hx4x

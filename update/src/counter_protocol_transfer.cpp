@@ -85,8 +85,7 @@ bool CounterProtocol::send_firmware(const std::string& firmware_path,
         std::min<std::size_t>(records.size(), std::numeric_limits<std::uint32_t>::max()));
     records = records.first(total);
     session_.set_timeout(transfer_timeout_ms);
-    const std::uint8_t width =
-        identity_.version_number < wide_blocks_from_version ? std::uint8_t{1} : std::uint8_t{2};
+    const std::uint8_t width = block_width_for(identity_.version_number);
 
     ScopeGuard reset_guard([this] { reset(); });
 

@@ -1,5 +1,8 @@
 #include "update/fill_block.hpp"
 
+#include "AuxLib/number_format.hpp"
+#include "update/protocol_timing.hpp"
+
 namespace hx4x {
 
 std::size_t fill_block(std::span<const HexRecord> records, std::size_t index, FirmwareBlock& block,
@@ -44,15 +47,44 @@ std::size_t fill_block(std::span<const HexRecord> records, std::size_t index, Fi
     return index;
 }
 
-bool image_fits_blocks(std::span<const HexRecord> records, std::uint8_t width) {
+std::string image_block_refusal(std::span<const HexRecord> records, std::uint8_t width) {
     const FirmwareBlock empty_block(width);
+    std::uint32_t upper_address = 0;
     for (const HexRecord& record : records) {
-        if (record.type == record_data &&
-            (record.length == 0 || record.length > empty_block.capacity())) {
-            return false;
+        if (record.type == record_extended_linear_address) {
+            upper_address = ((std::uint32_t{record.data[0]} << 8) | record.data[1]) << 16;
+            continue;
+        }
+        if (record.type != record_data) {
+            continue;
+        }
+        const std::uint32_t address = upper_address + record.load_offset;
+        NumberFormat hex(address);
+        hex.radix = 16;
+        hex.width = 8;
+        hex.flags = NumberFormat::zero_pad;
+        const std::string head = "The data record for address 0x" + hex.to_string();
+        if (record.length == 0) {
+            return head + " holds no data bytes, and no block can carry it";
+        }
+        if (record.length > empty_block.capacity()) {
+            return head + " holds " + std::to_string(record.length) +
+                   " data bytes, and a block to this counter carries at most " +
+                   std::to_string(empty_block.capacity());
+        }
+        if (std::uint64_t{address} + record.length > std::uint64_t{1} << 32) {
+            return head + " runs past the highest address a block can name, 0xFFFFFFFF";
         }
     }
-    return true;
+    return {};
+}
+
+std::uint8_t block_width_for(int version_number) {
+    return version_number < wide_blocks_from_version ? std::uint8_t{1} : std::uint8_t{2};
+}
+
+bool image_fits_blocks(std::span<const HexRecord> records, std::uint8_t width) {
+    return image_block_refusal(records, width).empty();
 }
 
 }  // namespace hx4x

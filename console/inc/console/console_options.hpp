@@ -17,6 +17,7 @@ struct ConsoleOptions {
     bool yes = false;
     bool list = false;
     bool check = false;
+    bool reset = false;
     bool json = false;
     bool skip_burning = false;
     bool dump_sending = false;

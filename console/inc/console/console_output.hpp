@@ -13,7 +13,8 @@ namespace hx4x {
 // progress on standard error. A progress line redrawn in place on a terminal is ended
 // before anything else is written, so messages never land in the middle of it. Every text
 // but the program's own progress drawing is written with its control characters made
-// visible. A write that fails is remembered, never fatal: the update goes on regardless.
+// visible. A write that fails is remembered, never fatal: the update goes on regardless; a
+// file it went to keeps its whole lines only.
 class ConsoleOutput {
   public:
     struct Streams {
@@ -66,6 +67,10 @@ class ConsoleOutput {
     }
     void write(std::FILE* stream, std::string_view text);
     void flush(std::FILE* stream);
+    // Text ending in a line end, written and flushed as one piece. A regular file that cannot
+    // take it whole is cut back to where it began: a script reading the file finds whole lines
+    // only, never half a JSON object.
+    void write_lines(std::FILE* stream, std::string_view text);
 
     Streams streams_;
     bool json_;

@@ -44,8 +44,9 @@ class InstrumentSession {
     std::uint32_t io_delay() const { return io_delay_; }
 
     bool enable_service_request();
-    // True when a service request arrived within the time.
-    bool wait_service_request(std::uint32_t milliseconds);
+    // True when a service request arrived within the time. status, when given, gets the
+    // library's answer, so that a wait that expired can be told from a session that is gone.
+    bool wait_service_request(std::uint32_t milliseconds, visa::ViStatus* status = nullptr);
 
     // Open and the name contains "USB" (exact case).
     bool is_usb() const;

@@ -17,4 +17,8 @@ class InstanceToken {
 // existed false: it could not be made at all).
 std::unique_ptr<InstanceToken> claim_instance_token(const std::string& name, bool& existed);
 
+// The name under which a token is seen by every session of the machine, not only by the
+// desktop session that claims it (Windows keeps named objects per session otherwise).
+std::string machine_wide_token_name(const std::string& name);
+
 }  // namespace hx4x::platform

@@ -7,8 +7,10 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <optional>
 
 #include "AuxLib/operator_message.hpp"
+#include "environment.hpp"
 #include "fake_clock.hpp"
 #include "hex_text.hpp"
 #include "instrument/clock.hpp"
@@ -54,6 +56,9 @@ class SimulatedWindowTest : public ::testing::Test {
                                                 "\nidn VALDMORE,HX-40XL,123456,V1.15\n"
                                                 "new_version V1.20\nburn_ms 300\n");
         setenv("HX4X_VISA_SIM_CONFIG", config.c_str(), 1);
+        // The claims on counters live in the runtime folder: other tests running at the same
+        // time use the same counter name on buses of their own.
+        runtime_folder_.emplace("XDG_RUNTIME_DIR", dir_.path().string());
         std::string error;
         ASSERT_TRUE(VisaLibrary::instance().load(HX4X_VISA_SIM_PATH, &error)) << error;
     }
@@ -89,6 +94,7 @@ class SimulatedWindowTest : public ::testing::Test {
     ScopedClock scoped_clock_;
     InputGate gate_;
     testing_support::TempDir dir_;
+    std::optional<testing_support::ScopedEnvironment> runtime_folder_;
     std::string firmware_;
     testing_support::RecordingPresenter presenter_;
 };

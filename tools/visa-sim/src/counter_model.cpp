@@ -1,5 +1,6 @@
 #include "visa-sim/counter_model.hpp"
 
+#include <algorithm>
 #include <charconv>
 #include <cstdio>
 
@@ -196,6 +197,41 @@ std::vector<std::string> split_fields(const std::string& text) {
     }
 }
 
+// A unit that resets the counter: "*RST" in any case, no parameter, no block.
+bool is_reset(const ProgramUnit& unit) {
+    return unit.syntax_error == 0 && unit.block_begin == ProgramUnit::no_block &&
+           unit.parameter.empty() && header_matches(unit.header, "*RST");
+}
+
+std::uint64_t fnv1a(std::string_view bytes) {
+    std::uint64_t hash = 0xCBF29CE484222325ull;
+    for (const char c : bytes) {
+        hash = (hash ^ static_cast<unsigned char>(c)) * 0x100000001B3ull;
+    }
+    return hash;
+}
+
+// The message as shown when the counter took it without executing it: blocks summarised
+// by their size only, since nothing checked them.
+std::string shown_unexecuted(std::string_view message, const std::vector<ProgramUnit>& units) {
+    std::string shown;
+    std::size_t cursor = 0;
+    for (const ProgramUnit& unit : units) {
+        if (unit.block_begin == ProgramUnit::no_block) {
+            continue;
+        }
+        shown += escape_text(message.substr(cursor, unit.block_begin - cursor));
+        shown += " [block bytes=" + std::to_string(unit.block_end - unit.block_begin) +
+                 (unit.syntax_error != 0 ? " malformed]" : " ignored]");
+        cursor = unit.block_end;
+    }
+    return shown + escape_text(message.substr(cursor));
+}
+
+constexpr std::string_view mark_while_flashing = " [while flashing]";
+constexpr std::string_view mark_reset_into_flash = " [while flashing, bricked]";
+constexpr std::string_view mark_bricked = " [bricked]";
+
 }  // namespace
 
 int version_number_of(std::string_view token) {
@@ -223,14 +259,14 @@ int version_number_of(std::string_view token) {
     return whole * 100 + fraction;
 }
 
-CounterModel::CounterModel(const ResourceConfig& config)
-    : config_(config), power_on_clear_(config.power_on_clear) {
+CounterModel::CounterModel(const ResourceConfig& config) : config_(config) {
+    s_.power_on_clear = config.power_on_clear;
     set_version(config.idn);
 }
 
 void CounterModel::set_version(const std::string& idn) {
-    idn_ = idn;
-    const std::vector<std::string> fields = split_fields(idn_);
+    s_.idn = idn;
+    const std::vector<std::string> fields = split_fields(s_.idn);
     std::string_view token;
     if (fields.size() >= 4) {
         token = fields[3];
@@ -243,20 +279,44 @@ void CounterModel::set_version(const std::string& idn) {
     width_ = config_.length_field != 0 ? config_.length_field : (version_number_ < 107 ? 1 : 2);
 }
 
+void CounterModel::restore(const CounterState& state) {
+    const std::string idn = state.idn;
+    s_ = state;
+    set_version(idn);
+    requests_taken_ = std::min(requests_taken_, s_.service_requests);
+}
+
+bool CounterModel::answers() const {
+    return !s_.bricked && !(flashing() && config_.burn_answer == BurnAnswer::no);
+}
+
+std::optional<std::uint64_t> CounterModel::next_change_ms() const {
+    if (!s_.burn_due_ms) {
+        return std::nullopt;
+    }
+    if (config_.early_srq_ms && !s_.early_request_raised) {
+        const std::uint64_t early = s_.burn_ordered_ms + *config_.early_srq_ms;
+        if (early < *s_.burn_due_ms) {
+            return early;
+        }
+    }
+    return s_.burn_due_ms;
+}
+
 void CounterModel::push_error(int code, const std::string& text) {
-    errors_.push(code, text);
-    esr_ = static_cast<std::uint8_t>(esr_ | event_bit_of(code));
+    s_.errors.push(code, text);
+    s_.esr = static_cast<std::uint8_t>(s_.esr | event_bit_of(code));
 }
 
 std::uint8_t CounterModel::summary_bits() const {
     std::uint8_t bits = 0;
-    if (!errors_.empty()) {
+    if (!s_.errors.empty()) {
         bits |= stb_error_queue;
     }
     if (has_reply()) {
         bits |= stb_message_available;
     }
-    if ((esr_ & ese_) != 0) {
+    if ((s_.esr & s_.ese) != 0) {
         bits |= stb_event_summary;
     }
     return bits;
@@ -264,30 +324,34 @@ std::uint8_t CounterModel::summary_bits() const {
 
 std::uint8_t CounterModel::status_byte() const {
     const std::uint8_t bits = summary_bits();
-    return static_cast<std::uint8_t>(bits | ((bits & sre_) != 0 ? stb_request_service : 0));
+    return static_cast<std::uint8_t>(bits | ((bits & s_.sre) != 0 ? stb_request_service : 0));
 }
 
 std::uint8_t CounterModel::serial_poll() {
     const std::uint8_t bits = summary_bits();
-    const bool flag = request_flag_;
-    request_flag_ = false;
+    const bool flag = s_.request_flag;
+    s_.request_flag = false;
     return static_cast<std::uint8_t>(bits | (flag ? stb_request_service : 0));
 }
 
 std::uint32_t CounterModel::take_service_requests() {
-    const std::uint32_t count = service_requests_;
-    service_requests_ = 0;
+    const std::uint32_t count = s_.service_requests - requests_taken_;
+    requests_taken_ = s_.service_requests;
     return count;
 }
 
-// A request is raised when the status byte starts sharing a bit with the enable register.
+// A request is raised when the status byte starts sharing a bit with the enable register;
+// a counter that does not answer raises none.
 void CounterModel::evaluate_service_request() {
-    const bool condition = (summary_bits() & sre_) != 0;
-    if (condition && !request_condition_ && !config_.no_srq) {
-        request_flag_ = true;
-        ++service_requests_;
+    if (!answers()) {
+        return;
     }
-    request_condition_ = condition;
+    const bool condition = (summary_bits() & s_.sre) != 0;
+    if (condition && !s_.request_condition && !config_.no_srq) {
+        s_.request_flag = true;
+        ++s_.service_requests;
+    }
+    s_.request_condition = condition;
 }
 
 std::string CounterModel::take_reply(std::size_t max, bool* complete) {
@@ -310,16 +374,33 @@ void CounterModel::read_found_nothing() {
 
 std::string CounterModel::receive(std::string_view message, std::uint64_t now_ms) {
     advance(now_ms);
+    const std::vector<ProgramUnit> units = parse_program_message(message);
+    if (s_.bricked) {
+        return shown_unexecuted(message, units) + std::string(mark_bricked);
+    }
+    // A reset reaches even a counter too busy to execute anything, and ruins its flash.
+    const bool flashing_at_arrival = flashing();
+    if (flashing_at_arrival && config_.burn_answer == BurnAnswer::no) {
+        const bool reset = std::any_of(units.begin(), units.end(), is_reset);
+        s_.flash_ruined = s_.flash_ruined || reset;
+        return shown_unexecuted(message, units) +
+               std::string(reset ? mark_reset_into_flash : mark_while_flashing);
+    }
     if (has_reply()) {
         reply_.clear();
         reply_offset_ = 0;
         push_error(query_interrupted, error_text(query_interrupted));
     }
-    const std::vector<ProgramUnit> units = parse_program_message(message);
     std::vector<std::string> replies;
     std::string shown;
     std::size_t cursor = 0;
+    bool reset_into_flash = false;
     for (const ProgramUnit& unit : units) {
+        // The flash may have been ordered by an earlier unit of this very message.
+        if (flashing() && is_reset(unit)) {
+            s_.flash_ruined = true;
+            reset_into_flash = true;
+        }
         std::string summary;
         execute(unit, replies, summary, now_ms);
         if (unit.block_begin != ProgramUnit::no_block) {
@@ -337,6 +418,11 @@ std::string CounterModel::receive(std::string_view message, std::uint64_t now_ms
         reply_ += '\n';
     }
     evaluate_service_request();
+    if (reset_into_flash) {
+        shown += mark_reset_into_flash;
+    } else if (flashing_at_arrival) {
+        shown += mark_while_flashing;
+    }
     return shown;
 }
 
@@ -399,56 +485,58 @@ void CounterModel::execute(const ProgramUnit& unit, std::vector<std::string>& re
     }
     switch (command) {
         case Command::idn:
-            replies.push_back(idn_);
+            replies.push_back(s_.idn);
             break;
         case Command::rst:
-            opc_armed_ = false;
+            // A reset aborts the operations it waits for, but cannot stop the flash: a reset
+            // into the flash ruins it (see receive).
+            s_.opc_armed = false;
             opc_query_pending_ = false;
-            if (!burn_due_ms_) {
-                firmware_mode_ = false;
-                image_.clear();
+            if (!flashing()) {
+                s_.firmware_mode = false;
+                clear_image();
             }
             break;
         case Command::cls:
-            errors_.clear();
-            esr_ = 0;
-            opc_armed_ = false;
+            s_.errors.clear();
+            s_.esr = 0;
+            s_.opc_armed = false;
             opc_query_pending_ = false;
             break;
         case Command::ese:
-            ese_ = static_cast<std::uint8_t>(value);
+            s_.ese = static_cast<std::uint8_t>(value);
             break;
         case Command::ese_query:
-            replies.push_back(std::to_string(ese_));
+            replies.push_back(std::to_string(s_.ese));
             break;
         case Command::sre:
-            sre_ = static_cast<std::uint8_t>(value & ~long{stb_request_service});
+            s_.sre = static_cast<std::uint8_t>(value & ~long{stb_request_service});
             break;
         case Command::sre_query:
-            replies.push_back(std::to_string(sre_));
+            replies.push_back(std::to_string(s_.sre));
             break;
         case Command::psc:
-            power_on_clear_ = value != 0;
+            s_.power_on_clear = value != 0;
             break;
         case Command::psc_query:
-            replies.push_back(power_on_clear_ ? "1" : "0");
+            replies.push_back(s_.power_on_clear ? "1" : "0");
             break;
         case Command::esr_query:
-            replies.push_back(std::to_string(esr_));
-            esr_ = 0;
+            replies.push_back(std::to_string(s_.esr));
+            s_.esr = 0;
             break;
         case Command::stb_query:
             replies.push_back(std::to_string(status_byte()));
             break;
         case Command::opc:
-            if (burn_due_ms_) {
-                opc_armed_ = true;
+            if (s_.burn_due_ms) {
+                s_.opc_armed = true;
             } else {
-                esr_ |= esr_operation_complete;
+                s_.esr |= esr_operation_complete;
             }
             break;
         case Command::opc_query:
-            if (burn_due_ms_) {
+            if (s_.burn_due_ms) {
                 opc_query_pending_ = true;
             } else {
                 replies.emplace_back("1");
@@ -458,21 +546,20 @@ void CounterModel::execute(const ProgramUnit& unit, std::vector<std::string>& re
             replies.emplace_back("0");
             break;
         case Command::prepare:
-            if (burn_due_ms_) {
+            if (s_.burn_due_ms) {
                 push_error(settings_conflict, error_text(settings_conflict));
                 break;
             }
-            firmware_mode_ = true;
-            image_.clear();
-            last_block_.clear();
-            block_number_ = 0;
-            block_attempt_ = 0;
+            s_.firmware_mode = true;
+            clear_image();
+            s_.block_number = 0;
+            s_.block_attempt = 0;
             break;
         case Command::update:
             order_burn(now_ms);
             break;
         case Command::error_query:
-            replies.push_back(errors_.pop_reply());
+            replies.push_back(s_.errors.pop_reply());
             break;
         case Command::wai:
         case Command::sav:
@@ -487,12 +574,14 @@ void CounterModel::execute(const ProgramUnit& unit, std::vector<std::string>& re
 
 void CounterModel::data_block(std::string_view block, std::string& summary) {
     // The same bytes again are another attempt at the same block.
-    if (block_number_ == 0 || block != last_block_) {
-        ++block_number_;
-        block_attempt_ = 0;
-        last_block_ = std::string(block);
+    const std::uint64_t hash = fnv1a(block);
+    if (s_.block_number == 0 || block.size() != s_.last_block_size || hash != s_.last_block_hash) {
+        ++s_.block_number;
+        s_.block_attempt = 0;
+        s_.last_block_size = block.size();
+        s_.last_block_hash = hash;
     }
-    ++block_attempt_;
+    ++s_.block_attempt;
     const std::size_t size = block.size();
     const auto width = static_cast<std::size_t>(width_);
     int code = 0;
@@ -509,7 +598,7 @@ void CounterModel::data_block(std::string_view block, std::string& summary) {
         for (const char c : block) {
             sum += static_cast<unsigned char>(c);
         }
-        if (!firmware_mode_) {
+        if (!s_.firmware_mode) {
             code = settings_conflict;
         } else if (length == 0 || size != length + width + 5) {
             code = data_out_of_range;
@@ -519,7 +608,7 @@ void CounterModel::data_block(std::string_view block, std::string& summary) {
             code = data_out_of_range;
         } else {
             for (const BlockRejection& rejection : config_.block_rejections) {
-                if (rejection.block == block_number_ && block_attempt_ <= rejection.attempts) {
+                if (rejection.block == s_.block_number && s_.block_attempt <= rejection.attempts) {
                     code = block_rejected;
                 }
             }
@@ -527,6 +616,9 @@ void CounterModel::data_block(std::string_view block, std::string& summary) {
                 const auto* data = reinterpret_cast<const std::uint8_t*>(block.data()) + 4 + width;
                 if (!image_.store(address, data, length)) {
                     code = data_out_of_range;
+                } else if (track_image_) {
+                    image_changes_.stored.push_back(
+                        {address, std::string(block.substr(4 + width, length))});
                 }
             }
         }
@@ -541,7 +633,7 @@ void CounterModel::data_block(std::string_view block, std::string& summary) {
 }
 
 void CounterModel::order_burn(std::uint64_t now_ms) {
-    if (burn_due_ms_ || !firmware_mode_ || image_.empty()) {
+    if (flashing() || !s_.firmware_mode || image_.empty()) {
         push_error(settings_conflict, error_text(settings_conflict));
         return;
     }
@@ -552,18 +644,38 @@ void CounterModel::order_burn(std::uint64_t now_ms) {
     if (!config_.image_map_path.empty() && !image_.write_map(config_.image_map_path, &problem)) {
         push_error(-300, "Device-specific error;" + problem);
     }
-    burn_due_ms_ = now_ms + config_.burn_ms;
+    s_.burn_ordered_ms = now_ms;
+    s_.burn_due_ms = now_ms + config_.burn_ms;
+    s_.early_request_raised = false;
+    s_.flash_ruined = false;
+    ++s_.burn_orders;
 }
 
 void CounterModel::advance(std::uint64_t now_ms) {
-    if (!burn_due_ms_ || now_ms < *burn_due_ms_) {
+    if (!s_.burn_due_ms) {
         return;
     }
-    burn_due_ms_.reset();
+    // A stale request from the flashing counter: whatever the enables hold, and without
+    // touching the status byte. `no_srq` leaves it, so a test can have it alone.
+    if (config_.early_srq_ms && !s_.early_request_raised) {
+        const std::uint64_t early = s_.burn_ordered_ms + *config_.early_srq_ms;
+        if (early < *s_.burn_due_ms && now_ms >= early) {
+            s_.early_request_raised = true;
+            ++s_.service_requests;
+        }
+    }
+    if (now_ms < *s_.burn_due_ms) {
+        return;
+    }
+    s_.burn_due_ms.reset();
+    if (s_.flash_ruined) {
+        brick();
+        return;
+    }
     reboot();
-    if (opc_armed_) {
-        esr_ |= esr_operation_complete;
-        opc_armed_ = false;
+    if (s_.opc_armed) {
+        s_.esr |= esr_operation_complete;
+        s_.opc_armed = false;
     }
     if (opc_query_pending_) {
         reply_ = "1\n";
@@ -573,22 +685,46 @@ void CounterModel::advance(std::uint64_t now_ms) {
     evaluate_service_request();
 }
 
+void CounterModel::clear_image() {
+    image_.clear();
+    if (track_image_) {
+        image_changes_.cleared = true;
+        image_changes_.stored.clear();
+    }
+}
+
+ImageChanges CounterModel::take_image_changes() {
+    ImageChanges changes = std::move(image_changes_);
+    image_changes_ = ImageChanges{};
+    return changes;
+}
+
+void CounterModel::restore_image_block(std::uint32_t address, const std::uint8_t* data,
+                                       std::size_t length) {
+    image_.store(address, data, length);
+}
+
+void CounterModel::restore_image_cleared() {
+    image_.clear();
+}
+
 void CounterModel::reboot() {
-    ++reboots_;
-    errors_.clear();
+    ++s_.reboots;
+    s_.errors.clear();
     reply_.clear();
     reply_offset_ = 0;
-    firmware_mode_ = false;
-    image_.clear();
-    last_block_.clear();
-    esr_ = esr_power_on;
-    if (power_on_clear_) {
-        ese_ = 0;
-        sre_ = 0;
+    s_.firmware_mode = false;
+    clear_image();
+    s_.last_block_size = 0;
+    s_.last_block_hash = 0;
+    s_.esr = esr_power_on;
+    if (s_.power_on_clear) {
+        s_.ese = 0;
+        s_.sre = 0;
     }
-    request_condition_ = false;
+    s_.request_condition = false;
     if (config_.new_version) {
-        std::vector<std::string> fields = split_fields(idn_);
+        std::vector<std::string> fields = split_fields(s_.idn);
         fields.resize(std::max<std::size_t>(fields.size(), 4));
         fields[3] = *config_.new_version;
         std::string idn;
@@ -597,6 +733,20 @@ void CounterModel::reboot() {
         }
         set_version(idn);
     }
+}
+
+// The ruined flash ends with a counter that stays on the bus and never answers again.
+void CounterModel::brick() {
+    s_.bricked = true;
+    s_.flash_ruined = false;
+    s_.firmware_mode = false;
+    clear_image();
+    s_.opc_armed = false;
+    s_.request_flag = false;
+    s_.request_condition = false;
+    opc_query_pending_ = false;
+    reply_.clear();
+    reply_offset_ = 0;
 }
 
 }  // namespace hx4x::visa_sim

@@ -36,6 +36,25 @@ bool ReceivedImage::store(std::uint32_t address, const std::uint8_t* data, std::
         merged_begin = std::min(merged_begin, run_begin);
         merged_end = std::max(merged_end, run_end);
     }
+    // The usual case, blocks in ascending order: the run the block starts in (or ends at)
+    // grows in place, so storing a whole image costs its size, not its size times the
+    // number of blocks.
+    if (first != runs_.end() && first->first == merged_begin) {
+        std::vector<std::uint8_t>& run = first->second;
+        const std::size_t old_size = run.size();
+        run.resize(static_cast<std::size_t>(merged_end - merged_begin));
+        for (auto it = std::next(first); it != last; ++it) {
+            std::copy(it->second.begin(), it->second.end(),
+                      run.begin() + static_cast<std::ptrdiff_t>(it->first - merged_begin));
+        }
+        const std::uint64_t from = std::max<std::uint64_t>(begin, merged_begin + old_size);
+        if (from < end) {
+            std::copy(data + (from - begin), data + length,
+                      run.begin() + static_cast<std::ptrdiff_t>(from - merged_begin));
+        }
+        runs_.erase(std::next(first), last);
+        return true;
+    }
     std::vector<std::uint8_t> merged(merged_end - merged_begin);
     for (auto it = first; it != last; ++it) {
         std::copy(it->second.begin(), it->second.end(),

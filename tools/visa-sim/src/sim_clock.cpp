@@ -4,10 +4,22 @@
 
 namespace hx4x::visa_sim {
 
+SimClock::SimClock() : start_(std::chrono::steady_clock::now()) {
+    const auto wall = std::chrono::system_clock::now().time_since_epoch();
+    start_wall_ms_ = static_cast<std::uint64_t>(
+        std::chrono::duration_cast<std::chrono::milliseconds>(wall).count());
+}
+
 std::uint64_t SimClock::now_ms() const {
     const auto elapsed = std::chrono::steady_clock::now() - start_;
     const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count();
-    return static_cast<std::uint64_t>(ms) + offset_ms_;
+    return start_wall_ms_ + static_cast<std::uint64_t>(ms) + offset_ms_;
+}
+
+void SimClock::raise_offset_to(std::uint64_t offset_ms) {
+    if (offset_ms > offset_ms_) {
+        offset_ms_ = offset_ms;
+    }
 }
 
 void SimClock::pass_until(std::uint64_t deadline_ms) {

@@ -257,6 +257,27 @@ class ConfigParser {
             r.drop_after_text = std::string(value);
             return need_value(key, value);
         }
+        if (key == "burn_answer") {
+            if (value != "yes" && value != "no" && value != "drop") {
+                return fail("burn_answer: yes, no or drop, not '" + std::string(value) + "'");
+            }
+            r.burn_answer = value == "yes"  ? BurnAnswer::yes
+                            : value == "no" ? BurnAnswer::no
+                                            : BurnAnswer::drop;
+            return true;
+        }
+        if (key == "early_srq") {
+            std::uint32_t ms = 0;
+            if (!need_value(key, value) || !number(key, value, &ms)) {
+                return false;
+            }
+            r.early_srq_ms = ms;
+            return true;
+        }
+        if (key == "state") {
+            r.state_path = std::string(value);
+            return need_value(key, value);
+        }
         return fail("unknown counter key '" + std::string(key) + "'");
     }
 

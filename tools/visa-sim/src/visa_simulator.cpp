@@ -79,6 +79,12 @@ bool read_config(const char* path, SimConfig* config, std::string* error) {
 
 void VisaSimulator::reset() {
     objects_.clear();
+    // This process no longer holds a session on the counters it shares.
+    for (std::size_t index = 0; index < counters_.size(); ++index) {
+        if (counters_[index].shared) {
+            const Hold hold(*this, index);
+        }
+    }
     counters_.clear();
     transcript_.close();
     config_ = SimConfig{};
@@ -106,7 +112,17 @@ void VisaSimulator::fresh_start() {
     }
     counters_.reserve(config_.resources.size());
     for (const ResourceConfig& resource : config_.resources) {
-        counters_.push_back(Counter{resource, CounterModel(resource), !resource.absent});
+        Counter c{resource, CounterModel(resource)};
+        c.on_bus = !resource.absent;
+        if (!resource.state_path.empty()) {
+            c.shared = std::make_unique<SharedCounter>();
+            if (!c.shared->open(resource.state_path)) {
+                config_error_ = resource.state_path + ": cannot open the state file";
+                counters_.clear();
+                return;
+            }
+        }
+        counters_.push_back(std::move(c));
     }
 }
 
@@ -191,49 +207,6 @@ const CounterModel* VisaSimulator::counter(const std::string& name) const {
     return nullptr;
 }
 
-// Brings every counter up to the clock and hands raised service requests to the sessions.
-void VisaSimulator::pump() {
-    const std::uint64_t now = clock_.now_ms();
-    for (std::size_t index = 0; index < counters_.size(); ++index) {
-        Counter& c = counters_[index];
-        c.model.advance(now);
-        if (c.model.reboots() != c.reboots_seen) {
-            c.reboots_seen = c.model.reboots();
-            c.reopen_refusals = c.config.refuse_reopen;
-        }
-        const std::uint32_t requests = c.model.take_service_requests();
-        if (requests == 0 || !c.on_bus) {
-            continue;
-        }
-        for (auto& [handle, object] : objects_) {
-            auto* s = std::get_if<Session>(&object);
-            if (s == nullptr || s->counter != index || !s->srq_enabled) {
-                continue;
-            }
-            for (std::uint32_t i = 0; i < requests && s->events.size() < event_queue_length; ++i) {
-                s->events.push_back(VI_EVENT_SERVICE_REQ);
-            }
-        }
-    }
-}
-
-std::uint64_t VisaSimulator::deadline_ms(ViUInt32 timeout_ms) const {
-    const ViUInt32 wait =
-        timeout_ms == VI_TMO_INFINITE ? longest_wait_ms : std::min(timeout_ms, longest_wait_ms);
-    return clock_.now_ms() + wait;
-}
-
-void VisaSimulator::wait_for_counter(std::size_t counter, std::uint64_t deadline) {
-    const auto due = counters_[counter].model.burn_due_ms();
-    if (due && *due < deadline) {
-        clock_.pass_until(*due);
-        pump();
-        return;
-    }
-    clock_.pass_until(deadline);
-    pump();
-}
-
 ViStatus VisaSimulator::open_default_rm(ViSession* rm) {
     const bool any_open = std::any_of(objects_.begin(), objects_.end(), [](const auto& entry) {
         return std::holds_alternative<ResourceManager>(entry.second);
@@ -287,7 +260,7 @@ ViStatus VisaSimulator::open(ViSession rm, const char* name, ViAccessMode, ViUIn
         while (index < counters_.size() && !same_name(counters_[index].config.name, name)) {
             ++index;
         }
-        if (index == counters_.size() || !counters_[index].on_bus) {
+        if (index == counters_.size()) {
             status = VI_ERROR_RSRC_NFOUND;
         }
     }
@@ -295,18 +268,34 @@ ViStatus VisaSimulator::open(ViSession rm, const char* name, ViAccessMode, ViUIn
         log(EntryPoint::open, target, shown, status, false);
         return status;
     }
-    pump();
+    const Hold hold(*this, index);
     Counter& c = counters_[index];
+    // How a test sees two processes on one counter.
+    std::string others;
+    if (c.shared) {
+        for (const std::uint64_t process : c.shared->other_processes()) {
+            others += " [also open in process " + std::to_string(process) + "]";
+        }
+    }
+    const auto results = [&others](std::string text) {
+        return text.empty() ? others.substr(std::min<std::size_t>(1, others.size()))
+                            : text + others;
+    };
+    if (!visible(c)) {
+        log(EntryPoint::open, target, shown, VI_ERROR_RSRC_NFOUND, false, results({}));
+        return VI_ERROR_RSRC_NFOUND;
+    }
     if (c.reopen_refusals > 0) {
         --c.reopen_refusals;
-        log(EntryPoint::open, target, shown, c.config.refuse_reopen_status, true);
+        log(EntryPoint::open, target, shown, c.config.refuse_reopen_status, true, results({}));
         return c.config.refuse_reopen_status;
     }
     Session s;
     s.counter = index;
     s.rm = rm;
+    s.orders_at_open = c.model.burn_orders();
     *vi = new_handle(std::move(s));
-    log(EntryPoint::open, target, shown, VI_SUCCESS, false, "vi=" + std::to_string(*vi));
+    log(EntryPoint::open, target, shown, VI_SUCCESS, false, results("vi=" + std::to_string(*vi)));
     return VI_SUCCESS;
 }
 
@@ -327,6 +316,10 @@ ViStatus VisaSimulator::close(ViObject object) {
         return VI_ERROR_INV_OBJECT;
     }
     const bool manager = std::holds_alternative<ResourceManager>(found->second);
+    std::vector<std::size_t> touched;
+    if (const auto* s = std::get_if<Session>(&found->second)) {
+        touched.push_back(s->counter);
+    }
     objects_.erase(found);
     // Whatever hangs off the closed object goes with it.
     bool removed = true;
@@ -339,10 +332,21 @@ ViStatus VisaSimulator::close(ViObject object) {
             const auto* e = std::get_if<Event>(&o);
             if ((s != nullptr && s->rm == object) || (l != nullptr && l->rm == object) ||
                 (e != nullptr && objects_.count(e->session) == 0)) {
+                if (s != nullptr) {
+                    touched.push_back(s->counter);
+                }
                 objects_.erase(it);
                 removed = true;
                 break;
             }
+        }
+    }
+    // A state file records which processes hold sessions on its counter.
+    std::sort(touched.begin(), touched.end());
+    touched.erase(std::unique(touched.begin(), touched.end()), touched.end());
+    for (const std::size_t index : touched) {
+        if (counters_[index].shared) {
+            const Hold hold(*this, index);
         }
     }
     log(EntryPoint::close, target, {}, VI_SUCCESS, false);
@@ -377,9 +381,10 @@ ViStatus VisaSimulator::find_rsrc(ViSession rm, const char* expression, ViFindLi
     } else if (expression == nullptr || !search.compile(expression)) {
         status = VI_ERROR_INV_EXPR;
     } else {
-        pump();
-        for (const Counter& c : counters_) {
-            if (c.on_bus && search.matches(c.config.name)) {
+        for (std::size_t index = 0; index < counters_.size(); ++index) {
+            const Hold hold(*this, index);
+            const Counter& c = counters_[index];
+            if (visible(c) && search.matches(c.config.name)) {
                 names.push_back(c.config.name);
             }
         }
@@ -444,6 +449,9 @@ ViStatus VisaSimulator::session_only_call(EntryPoint entry, ViSession vi,
         status = VI_ERROR_INV_OBJECT;
     } else if (!counters_[s->counter].on_bus) {
         status = VI_ERROR_CONN_LOST;
+    } else {
+        const Hold hold(*this, s->counter);
+        status = lost(*s) ? VI_ERROR_CONN_LOST : VI_SUCCESS;
     }
     log(entry, target, arguments, status, false);
     return status;
@@ -527,7 +535,11 @@ ViStatus VisaSimulator::write(ViSession vi, const unsigned char* buffer, ViUInt3
         log(EntryPoint::write, target, escape_text(message), status, false);
         return status;
     }
-    pump();
+    const Hold hold(*this, s->counter);
+    if (lost(*s)) {
+        log(EntryPoint::write, target, escape_text(message), VI_ERROR_CONN_LOST, false);
+        return VI_ERROR_CONN_LOST;
+    }
     Counter& c = counters_[s->counter];
     const std::string shown = c.model.receive(message, clock_.now_ms());
     if (written != nullptr) {
@@ -567,27 +579,27 @@ ViStatus VisaSimulator::read(ViSession vi, unsigned char* buffer, ViUInt32 count
         log(EntryPoint::read, target, arguments, status, false);
         return status;
     }
-    Counter& c = counters_[s->counter];
+    const std::size_t index = s->counter;
+    const Hold hold(*this, index);
+    if (lost(*s)) {
+        log(EntryPoint::read, target, arguments, VI_ERROR_CONN_LOST, false);
+        return VI_ERROR_CONN_LOST;
+    }
+    Counter& c = counters_[index];
     const std::uint64_t deadline = deadline_ms(s->timeout_ms);
     const std::uint32_t number = ++c.reads;
     const bool timed_out = std::any_of(c.config.read_timeouts.begin(), c.config.read_timeouts.end(),
                                        [number](const CallRange& r) { return r.contains(number); });
     if (timed_out) {
-        clock_.pass_until(deadline);
-        pump();
+        pass_time(index, deadline);
         log(EntryPoint::read, target, arguments, VI_ERROR_TMO, true);
         return VI_ERROR_TMO;
     }
-    pump();
-    if (!c.model.has_reply() && c.model.reply_deferred()) {
-        wait_for_counter(s->counter, deadline);
-    }
-    if (!c.model.has_reply()) {
-        clock_.pass_until(deadline);
-        pump();
-    }
-    if (!c.model.has_reply()) {
-        if (!c.model.reply_deferred()) {
+    // A counter that does not answer lets the read run into its time-out, and does not
+    // notice the read either.
+    const bool answered = c.model.answers();
+    if (!wait_until(index, deadline, [&c] { return c.model.answers() && c.model.has_reply(); })) {
+        if (answered && c.model.answers() && !c.model.reply_deferred()) {
             c.model.read_found_nothing();
         }
         log(EntryPoint::read, target, arguments, VI_ERROR_TMO, false);
@@ -600,7 +612,7 @@ ViStatus VisaSimulator::read(ViSession vi, unsigned char* buffer, ViUInt32 count
         *returned = static_cast<ViUInt32>(part.size());
     }
     status = complete ? VI_SUCCESS : VI_SUCCESS_MAX_CNT;
-    pump();
+    pump(index);
     log(EntryPoint::read, target, arguments, status, false, escape_text(part));
     return status;
 }
@@ -621,11 +633,15 @@ ViStatus VisaSimulator::enable_event(ViSession vi, ViEventType type, ViUInt16 me
         status = VI_ERROR_INV_EVENT;
     } else if (mechanism != VI_QUEUE) {
         status = VI_ERROR_INV_MECH;
-    } else if (s->srq_enabled) {
-        status = VI_SUCCESS_EVENT_EN;
     } else {
-        pump();  // requests raised before enabling are not queued
-        s->srq_enabled = true;
+        const Hold hold(*this, s->counter);  // requests raised before enabling are not queued
+        if (lost(*s)) {
+            status = VI_ERROR_CONN_LOST;
+        } else if (s->srq_enabled) {
+            status = VI_SUCCESS_EVENT_EN;
+        } else {
+            s->srq_enabled = true;
+        }
     }
     log(EntryPoint::enable_event, target, arguments, status, false);
     return status;
@@ -658,16 +674,13 @@ ViStatus VisaSimulator::wait_on_event(ViSession vi, ViEventType type, ViUInt32 t
         log(EntryPoint::wait_on_event, target, arguments, status, false);
         return status;
     }
+    const Hold hold(*this, s->counter);
+    if (lost(*s)) {
+        log(EntryPoint::wait_on_event, target, arguments, VI_ERROR_CONN_LOST, false);
+        return VI_ERROR_CONN_LOST;
+    }
     const std::uint64_t deadline = deadline_ms(timeout_ms);
-    pump();
-    if (s->events.empty()) {
-        wait_for_counter(s->counter, deadline);
-    }
-    if (s->events.empty()) {
-        clock_.pass_until(deadline);
-        pump();
-    }
-    if (s->events.empty()) {
+    if (!wait_until(s->counter, deadline, [s] { return !s->events.empty(); })) {
         log(EntryPoint::wait_on_event, target, arguments, VI_ERROR_TMO, false);
         return VI_ERROR_TMO;
     }
@@ -705,8 +718,20 @@ ViStatus VisaSimulator::read_stb(ViSession vi, ViUInt16* stb) {
         log(EntryPoint::read_stb, target, {}, status, false);
         return status;
     }
-    pump();
-    *stb = counters_[s->counter].model.serial_poll();
+    const Hold hold(*this, s->counter);
+    Counter& c = counters_[s->counter];
+    if (lost(*s)) {
+        status = VI_ERROR_CONN_LOST;
+    } else if (!c.model.answers()) {
+        // Not even a serial poll gets an answer.
+        wait_until(s->counter, deadline_ms(s->timeout_ms), [] { return false; });
+        status = VI_ERROR_TMO;
+    }
+    if (status != VI_SUCCESS) {
+        log(EntryPoint::read_stb, target, {}, status, false);
+        return status;
+    }
+    *stb = c.model.serial_poll();
     log(EntryPoint::read_stb, target, {}, VI_SUCCESS, false, "stb=" + std::to_string(*stb));
     return VI_SUCCESS;
 }

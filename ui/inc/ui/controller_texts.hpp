@@ -22,6 +22,27 @@ inline constexpr const char* firmware_file_missing = "Firmware file doesn't exis
 inline constexpr const char* update_failed =
     "Error updating firmware.\nPlease, perform power cycle of the counter and try again";
 inline constexpr const char* canceled = "Operation canceled by user";
+// The counter's version text follows.
+inline constexpr const char* previous_firmware_head =
+    "Error updating firmware.\nThe counter still reports its previous firmware version:\n\t";
+inline constexpr const char* previous_firmware_tail =
+    "\nPlease, perform power cycle of the counter and update it again";
+inline constexpr const char* reset_failed =
+    "The counter did not take the reset command and may still be in firmware loading mode.\n"
+    "Please, perform power cycle of the counter";
+// The address follows the head.
+inline constexpr const char* counter_in_use_head =
+    "The counter with the following VISA symbolic address is in use by another firmware "
+    "loader on this computer:\n\n\t";
+inline constexpr const char* counter_in_use_tail = "\n\nWait until it has finished, then try again";
+// The file name, then the reason.
+inline constexpr const char* unsendable_head = "The firmware file '";
+inline constexpr const char* unsendable_middle = "' cannot be sent to this counter:\n";
+inline std::string unsendable(const std::string& file, const std::string& reason) {
+    return unsendable_head + file + unsendable_middle + reason;
+}
+// The identification rows follow.
+inline constexpr const char* reset_done = "The counter was reset and identifies itself as:\n\n";
 inline constexpr const char* already_running =
     "Firmware update is already in progress.\nCancel current update to start new one";
 

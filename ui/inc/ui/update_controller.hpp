@@ -6,6 +6,7 @@
 
 #include "firmware/firmware_setup.hpp"
 #include "firmware/hex_file_reader.hpp"
+#include "instrument/counter_lock.hpp"
 #include "ui/loader_view.hpp"
 #include "ui/update_outcome.hpp"
 #include "update/counter_protocol.hpp"
@@ -44,6 +45,11 @@ class UpdateController {
     void auto_refresh();
     void instrument_selected();
 
+    // Brings the selected counter out of whatever state a stopped update left it in (loading
+    // mode): opens and identifies it, resets it and identifies it again. A counter that does
+    // not answer may still be flashing and gets nothing. The outcome tells how it ended.
+    void reset_selected_counter();
+
     // What an identification view shows: opens the counter when no session is open (and
     // closes it again afterwards), fills rows, and answers whether the session was open.
     bool rebuild_identification(std::vector<IdentificationRow>& rows);
@@ -69,8 +75,17 @@ class UpdateController {
     const CounterProtocol& protocol() const { return protocol_; }
 
   private:
-    // open_selected_counter's work, for the run's own reconnection.
+    // open_selected_counter's work, for the run's own reconnection. The counter is claimed
+    // first, so that no other copy of the programs works with it at the same time.
     bool open_counter();
+    // Closes the session and gives up the claim on the counter.
+    void close_counter();
+    // Whether the firmware file can go to the connected counter at all: read once more and
+    // built into its blocks before anything that changes the counter is sent.
+    bool firmware_fits_counter(const std::string& file);
+    // The reset that ends a run; says so when it could not be sent, for the counter may then
+    // still be in loading mode.
+    bool final_reset();
     // One cancellable step: caption and bar, the operation, then its message on failure
     // (the error text is composed only then, since a load's own text comes with it).
     template <class Operation, class ErrorText>
@@ -100,6 +115,9 @@ class UpdateController {
     std::uint64_t send_seconds_ = 0;
     std::uint64_t burn_seconds_ = 0;
     UpdateOutcome outcome_;
+    CounterLock lock_;
+    // The run's finishing actions still owe the counter its reset.
+    bool reset_pending_ = false;
 };
 
 }  // namespace hx4x

@@ -20,6 +20,8 @@ enum class UpdateStep {
     send,
     burn,
     reconnect,  // opening the counter again after the burn to read its new version
+    verify,     // the version read then: the counter must no longer run its previous one
+    reset,      // the reset alone, to bring a counter out of loading mode
 };
 
 enum class StepEnd { done, declined, cancelled, failed };
@@ -32,7 +34,8 @@ struct UpdateOutcome {
     CounterIdentity after;   // as identified after the burn; empty unless reconnected
     std::string file;
     FirmwareVersion file_version;  // known once the file was read and carries a version
-    bool burned = false;           // the counter confirmed the burn (false with skip_burning)
+    // The counter confirmed the burn and runs the new firmware (false with skip_burning).
+    bool burned = false;
     std::uint64_t send_seconds = 0;
     std::uint64_t burn_seconds = 0;
     // Data bytes in the image's first n records, at index n (0 to the record count), so a

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <span>
 #include <string>
 #include <string_view>
@@ -48,10 +49,21 @@ class CounterProtocol {
                        void* context);
 
     // Orders the burn and waits for the counter to confirm it: by service request above
-    // version 100, by polling otherwise.
+    // version 100, by polling otherwise. Success needs the counter's word that the flash
+    // completed: its completion reply, or its power-on event after the restart.
     bool burn(BurnTickCallback tick, void* context);
     bool burn_by_polling(BurnTickCallback tick, void* context);
     bool burn_by_service_request(BurnTickCallback tick, void* context);
+
+    // Whether the last burn sent, or tried to send, its order: from then on the counter may
+    // be flashing, and nothing may reset it until it is back.
+    bool burn_ordered() const { return burn_ordered_; }
+    // After a burn order, successful or not: waits, up to about two minutes from the order,
+    // until the counter answers its identification and has shown that the flash is over
+    // (the burn's own confirmation, or its power-on event), with the session open. False
+    // when it never did: it may still be flashing and must be power-cycled, never reset.
+    // Without a burn order: whether the session is open.
+    bool wait_until_back(BurnTickCallback tick, void* context);
 
     // The dumps of the last send_firmware, as far as it got.
     const DumpReport& dump_report() const { return dump_report_; }
@@ -65,13 +77,26 @@ class CounterProtocol {
     // Sends the data command up to three times until the counter confirms the block.
     bool send_block(const std::string& command, std::uint32_t& commands_sent, bool& write_failed);
     bool reopen_after_burn(const std::string& resource_name);
-    // Reads the event status and, when it shows errors, the error queue. Without a service
-    // request the counter must also show that it restarted.
-    bool verify_after_burn(bool restart_required);
+    // "*ESR?" and its reply, then "*ESE 0;:*SRE 0".
+    bool read_event_status(unsigned& status);
+    // Reads the event status: the counter must show that it restarted, and when it also
+    // shows errors, its error queue must be empty.
+    bool verify_after_burn();
+    // One attempt of wait_until_back.
+    bool counter_answers_after_burn();
+    void begin_burn();
+    void note_burn_order();
+    // Counts a burn tick and passes it on.
+    void count_tick(BurnTickCallback callback, void* context);
 
     CounterIdentity identity_;
     InstrumentSession session_;
     DumpReport dump_report_;
+    bool burn_ordered_ = false;
+    bool flash_done_ = false;
+    std::int64_t burn_order_time_ = 0;
+    int burn_ticks_ = 0;
+    std::string burn_resource_;
 };
 
 }  // namespace hx4x

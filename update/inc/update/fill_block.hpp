@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <span>
+#include <string>
 
 #include "firmware/hex_record.hpp"
 #include "update/firmware_block.hpp"
@@ -17,8 +18,14 @@ namespace hx4x {
 std::size_t fill_block(std::span<const HexRecord> records, std::size_t index, FirmwareBlock& block,
                        std::uint32_t& upper_address);
 
-// True when every data record can be consumed by fill_block: it has data and fits an empty
-// block of the given width. A record that fails this could never be sent.
+// Why the image cannot go to a counter in blocks of the given width, or empty when it can:
+// a data record without data or larger than an empty block (fill_block could never consume
+// it), or one whose bytes run past the top of the 32-bit address space (no block address
+// names them). Checked before anything reaches the counter.
+std::string image_block_refusal(std::span<const HexRecord> records, std::uint8_t width);
 bool image_fits_blocks(std::span<const HexRecord> records, std::uint8_t width);
+
+// The block length field's width for a counter of this firmware version (times 100).
+std::uint8_t block_width_for(int version_number);
 
 }  // namespace hx4x

@@ -38,6 +38,14 @@ inline constexpr std::uint32_t reopen_retry_pause_ms = 100;
 inline constexpr std::uint32_t reopen_budget_ms = 60000;
 inline constexpr int max_drained_requests = 100;
 inline constexpr int max_polling_replies = 1200;
+// The burn's bound in time: its waits are paced, so that a library that answers at once (a
+// session lost while the counter restarts) cannot end it early.
+inline constexpr std::uint32_t burn_bound_ms =
+    static_cast<std::uint32_t>(service_request_max_waits) * service_request_wait_ms;
+// With the session lost, the counter is looked for once in this many waits.
+inline constexpr int lost_session_retry_waits = 10;
+// After a failed burn, between two attempts to reach the counter again.
+inline constexpr std::uint32_t back_attempt_pause_ms = 1000;
 
 // Event status: power on set, command, execution, device-dependent and query errors clear.
 inline constexpr unsigned event_status_mask = 0xBC;

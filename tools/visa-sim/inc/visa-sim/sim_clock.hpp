@@ -5,11 +5,14 @@
 
 namespace hx4x::visa_sim {
 
-// Steady time plus a virtual offset: with immediate time-outs a wait jumps the clock instead
-// of sleeping, so tests run fast and see the same order of events every time.
+// Wall-clock milliseconds (since 1970, read once at the start and then carried on by the
+// steady clock, so the time never runs backwards) plus a virtual offset: with immediate
+// time-outs a wait jumps the clock instead of sleeping, so tests run fast and see the same
+// order of events every time. Processes that share a counter's state file share the offset
+// too, so a time stored by one is read alike by the others.
 class SimClock {
   public:
-    SimClock() : start_(std::chrono::steady_clock::now()) {}
+    SimClock();
 
     void set_real(bool real) { real_ = real; }
     bool real() const { return real_; }
@@ -17,8 +20,13 @@ class SimClock {
     // Lets time pass up to `deadline_ms`: sleeps when real, jumps otherwise.
     void pass_until(std::uint64_t deadline_ms);
 
+    std::uint64_t offset_ms() const { return offset_ms_; }
+    // Another process's clock got further ahead: take its offset (time never goes back).
+    void raise_offset_to(std::uint64_t offset_ms);
+
   private:
     std::chrono::steady_clock::time_point start_;
+    std::uint64_t start_wall_ms_ = 0;
     std::uint64_t offset_ms_ = 0;
     bool real_ = false;
 };

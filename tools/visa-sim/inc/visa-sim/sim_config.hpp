@@ -55,6 +55,13 @@ struct BlockRejection {
     std::uint32_t attempts = 0;
 };
 
+// How a counter behaves from the burn order to the end of the flash.
+enum class BurnAnswer {
+    yes,   // executes commands as at any other time
+    no,    // swallows messages, lets reads time out, raises no request
+    drop,  // drops its sessions and leaves the bus until the flash ends (a USB counter)
+};
+
 struct ResourceConfig {
     std::string name;
     std::string idn = "VALDMORE,HX-40XL,100000,V1.15";
@@ -72,6 +79,9 @@ struct ResourceConfig {
     ViStatus refuse_reopen_status = visa::VI_ERROR_RSRC_NFOUND;
     std::uint32_t drop_after_count = 0;  // 0: never
     std::string drop_after_text;
+    BurnAnswer burn_answer = BurnAnswer::yes;
+    std::optional<std::uint32_t> early_srq_ms;  // a stale request this long after the order
+    std::string state_path;                     // the counter's lasting state, shared by processes
 };
 
 struct SimConfig {

@@ -3,13 +3,16 @@
 #include <array>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <map>
+#include <memory>
 #include <string>
 #include <variant>
 #include <vector>
 
 #include "instrument/visa_types.hpp"
 #include "visa-sim/counter_model.hpp"
+#include "visa-sim/shared_counter.hpp"
 #include "visa-sim/sim_clock.hpp"
 #include "visa-sim/sim_config.hpp"
 #include "visa-sim/transcript.hpp"
@@ -26,6 +29,9 @@ class VisaSimulator {
     static constexpr const char* config_variable = "HX4X_VISA_SIM_CONFIG";
     static constexpr std::uint32_t longest_wait_ms = 60000;
     static constexpr std::size_t event_queue_length = 50;
+    // With real time-outs, a wait on a counter shared with other processes looks at the
+    // state file this often, so what another process does shows during the wait.
+    static constexpr std::uint64_t shared_poll_ms = 20;
 
     ViStatus open_default_rm(ViSession* rm);
     ViStatus open(ViSession rm, const char* name, ViAccessMode mode, ViUInt32 timeout_ms,
@@ -65,6 +71,9 @@ class VisaSimulator {
         ViUInt32 timeout_ms = 2000;
         bool srq_enabled = false;
         std::deque<ViEventType> events;
+        // Burn orders the counter had taken when the session opened: with `burn_answer
+        // drop` a later order loses the session for good.
+        std::uint32_t orders_at_open = 0;
     };
     struct FindList {
         ViSession rm = 0;
@@ -83,7 +92,24 @@ class VisaSimulator {
         std::uint32_t reads = 0;
         std::uint32_t reopen_refusals = 0;
         std::uint32_t reboots_seen = 0;
+        std::uint32_t requests_seen = 0;
         std::uint32_t drop_matches = 0;
+        std::unique_ptr<SharedCounter> shared = nullptr;  // with the `state` key
+        bool seen_state = false;                          // the state file was read once
+        int holds = 0;
+    };
+
+    // Holds a counter for the length of one call (see SharedCounter); nests.
+    class Hold {
+      public:
+        Hold(VisaSimulator& simulator, std::size_t counter);
+        ~Hold();
+        Hold(const Hold&) = delete;
+        Hold& operator=(const Hold&) = delete;
+
+      private:
+        VisaSimulator& simulator_;
+        std::size_t counter_;
     };
 
     void fresh_start();
@@ -94,10 +120,22 @@ class VisaSimulator {
     ViObject new_handle(Object object);
     Session* session(ViObject vi);
     bool is_resource_manager(ViObject object) const;
-    void pump();
-    // Lets time pass up to `deadline`, stopping early at the counter's burn completion.
-    void wait_for_counter(std::size_t counter, std::uint64_t deadline_ms);
+    void sync_in(std::size_t counter);
+    void sync_out(std::size_t counter);
+    void pump(std::size_t counter);
+    // Lets time pass up to `until` (the state file let go meanwhile) and brings the counter
+    // up to the clock.
+    void pass_time(std::size_t counter, std::uint64_t until_ms);
+    // Lets time pass until `done` or the deadline, stopping at every moment the counter
+    // changes by itself; true when done.
+    bool wait_until(std::size_t counter, std::uint64_t deadline_ms,
+                    const std::function<bool()>& done);
     std::uint64_t deadline_ms(ViUInt32 timeout_ms) const;
+    std::uint32_t own_sessions(std::size_t counter) const;
+    // On the bus and, with `burn_answer drop`, not flashing.
+    bool visible(const Counter& counter) const;
+    // Dropped by the counter during a flash (`burn_answer drop`).
+    bool lost(const Session& session) const;
 
     bool loaded_ = false;
     std::string config_error_;
