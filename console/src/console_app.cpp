@@ -294,12 +294,11 @@ int run_console(int argc, const char* const* argv, const ConsoleEnvironment& env
     // The operator's answer is waited for in slices, so Ctrl-C at the prompt answers No.
     ConsoleView* view_for_prompt = nullptr;
     const Confirmation confirmation = confirmation_for(options, env);
-    ConsolePresenter presenter(
-        output, confirmation, [&view_for_prompt, &env](std::string& line) {
-            return read_terminal_line(env.input_descriptor, line, [&view_for_prompt] {
-                return view_for_prompt != nullptr && view_for_prompt->interrupt_pending();
-            });
+    ConsolePresenter presenter(output, confirmation, [&view_for_prompt, &env](std::string& line) {
+        return read_terminal_line(env.input_descriptor, line, [&view_for_prompt] {
+            return view_for_prompt != nullptr && view_for_prompt->interrupt_pending();
         });
+    });
     MessagePresenter* previous = set_message_presenter(&presenter);
     ScopeGuard restore_presenter([previous] { set_message_presenter(previous); });
     ConsoleView view(progress, presenter, env.interrupts);

@@ -179,8 +179,7 @@ bool InstrumentSession::enable_service_request() {
     return status == visa::VI_SUCCESS;
 }
 
-bool InstrumentSession::wait_service_request(std::uint32_t milliseconds,
-                                             visa::ViStatus* status) {
+bool InstrumentSession::wait_service_request(std::uint32_t milliseconds, visa::ViStatus* status) {
     visa::ViStatus answer = visa::VI_ERROR_INV_OBJECT;
     if (handle_ != 0) {
         answer = emulation_on() ? visa::VI_SUCCESS

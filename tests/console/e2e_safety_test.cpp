@@ -9,6 +9,7 @@
 
 #include "console/log_location.hpp"
 #include "hex_text.hpp"
+#include "output_lines.hpp"
 #include "process_runner.hpp"
 #include "sim_bus.hpp"
 #include "temp_dir.hpp"
@@ -27,9 +28,7 @@ const std::string sample = HX4X_SAMPLE_FIRMWARE;
 const std::map<std::string, std::string> no_visa = {
     {"HX4X_VISA_LIBRARY", "/nonexistent/libvisa.so"}};
 
-bool contains(const std::string& text, const std::string& part) {
-    return text.find(part) != std::string::npos;
-}
+using testing_support::contains;
 
 TEST(ConsoleSafety, InvalidEmulatedVersionsAreCommandLineErrors) {
     // Accepted, any of these would mean real instruments: VISA is missing here, so that
@@ -233,15 +232,7 @@ using testing_support::SimulatedBus;
 using testing_support::usb_a;
 using testing_support::usb_b;
 
-std::size_t last_index_of(const std::vector<std::string>& lines, const std::string& part) {
-    std::size_t found = 0;
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        if (contains(lines[i], part)) {
-            found = i + 1;
-        }
-    }
-    return found;  // 1-based; 0 when absent
-}
+using testing_support::last_index_of;
 
 // Every stop signal cancels at the next safe point with the counter reset, and none can
 // interrupt the burn.
@@ -276,7 +267,8 @@ TEST(ConsoleSafety, StopSignalsResetTheCounterAndSpareTheBurn) {
     }
 }
 
-// Mistakes that must never reach a counter: a refused file, a refused mask.
+// Mistakes that must never reach a counter: a refused file, a refused mask, an update
+// nobody can confirm.
 TEST(ConsoleSafety, NothingIsSentForAMistake) {
     struct Case {
         const char* name;
@@ -293,6 +285,12 @@ TEST(ConsoleSafety, NothingIsSentForAMistake) {
          read_file(sample),
          1,
          "error: The VISA library refused the instrument search expression:\n\t[USB\n"},
+        // No terminal to ask on and no yes: the answer could only be No.
+        {"NoWayToConfirm",
+         {},
+         read_file(sample),
+         8,
+         "error: The update needs confirmation and there is no terminal to ask"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "flat_json.hpp"
 #include "hex_text.hpp"
+#include "output_lines.hpp"
 #include "process_runner.hpp"
 #include "sim_bus.hpp"
 #include "temp_dir.hpp"
@@ -21,61 +21,21 @@ namespace {
 
 #ifdef HX4X_VISA_SIM_PATH
 
+using testing_support::contains;
 using testing_support::counter;
-using testing_support::FlatJson;
+using testing_support::last_index_of;
+using testing_support::lines_of;
+using testing_support::member;
 using testing_support::ProcessSetup;
 using testing_support::read_file;
 using testing_support::run_process;
 using testing_support::SimulatedBus;
 using testing_support::TempDir;
 using testing_support::usb_a;
+using testing_support::whole_json_lines;
 using testing_support::write_file;
 
 const std::string binary = HX4X_UPDATE_BINARY;
-
-bool contains(const std::string& text, const std::string& part) {
-    return text.find(part) != std::string::npos;
-}
-
-std::vector<std::string> lines_of(const std::string& text) {
-    std::vector<std::string> lines;
-    for (std::size_t begin = 0; begin < text.size();) {
-        const std::size_t end = std::min(text.find('\n', begin), text.size());
-        lines.push_back(text.substr(begin, end - begin));
-        begin = end + 1;
-    }
-    return lines;
-}
-
-// 1-based position of the last line holding part; 0 when none does.
-std::size_t last_index_of(const std::vector<std::string>& lines, const std::string& part) {
-    std::size_t found = 0;
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        if (contains(lines[i], part)) {
-            found = i + 1;
-        }
-    }
-    return found;
-}
-
-// Whether the text is whole lines, each one JSON object, as a script reads it.
-::testing::AssertionResult whole_json_lines(const std::string& text) {
-    if (!text.empty() && text.back() != '\n') {
-        return ::testing::AssertionFailure() << "ends in half a line: " << text;
-    }
-    for (const std::string& line : lines_of(text)) {
-        if (!FlatJson::parse(line)) {
-            return ::testing::AssertionFailure() << "not a JSON object: " << line;
-        }
-    }
-    return ::testing::AssertionSuccess();
-}
-
-// A member's text in a JSON line; empty when the line is no object or lacks the member.
-std::string member(const std::string& line, const std::string& key) {
-    const auto object = FlatJson::parse(line);
-    return object && object->count(key) != 0 ? object->at(key).text : "";
-}
 
 // Signals whose default action would end the program mid-block, sent while it sends.
 TEST(ConsoleSignals, StopSignalsCancelWithTheCounterReset) {

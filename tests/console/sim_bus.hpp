@@ -47,9 +47,10 @@ class SimulatedBus {
     TempDir dir_;
 };
 
-// A counter section of the configuration: an HX-40XL at version 1.10, 1.20 after the burn.
+// A counter section of the configuration: an HX-40XL at version 1.10, 1.20 after the burn,
+// its serial number the one in its name.
 inline std::string counter(const std::string& name, const std::string& extra = {}) {
-    return "resource " + name + "\n    idn VALDMORE,HX-40XL," + name.substr(20, 6) +
+    return "resource " + name + "\n    idn VALDMORE,HX-40XL," + name.substr(22, 6) +
            ",V1.10\n    new_version V1.20\n" + extra;
 }
 

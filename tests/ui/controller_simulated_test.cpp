@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <optional>
@@ -8,6 +9,7 @@
 
 #include "controller_fixture.hpp"
 #include "environment.hpp"
+#include "instrument/counter_lock.hpp"
 #include "instrument/visa_library.hpp"
 #include "ui/controller_texts.hpp"
 
@@ -241,6 +243,123 @@ TEST_F(SimulatedControllerTest, CloseDuringARunCancelsAndASecondCloseAfterItClos
     ASSERT_GE(view.calls.size(), 2u);
     EXPECT_EQ(view.calls[view.calls.size() - 2], "save_settings");
     EXPECT_EQ(view.calls.back(), "close_window");
+}
+
+// Whatever the counter does during and after the flash, the run reports success only when
+// the new firmware runs, and sends no reset into a running flash.
+TEST_F(SimulatedControllerTest, TheBurnIsReportedAsItWentAndNeverResetWhileFlashing) {
+    const std::string failed = text::update_failed;
+    struct Case {
+        const char* name;
+        std::string global_keys;
+        std::string usb_keys;
+        std::string file_version;
+        std::vector<std::string> messages;  // empty: the success message
+        bool reset_after_the_order;
+    };
+    const Case cases[] = {
+        // A stale request, then a counter silent until it has flashed: reset once it is back.
+        {"EarlyRequestThenSilence",
+         "",
+         "burn_answer no\nearly_srq 50\nburn_ms 3000",
+         "1.20",
+         {failed},
+         true},
+        // A stale request, then a counter that answers without having restarted.
+        {"EarlyRequestAnsweredWithoutPowerOn",
+         "",
+         "early_srq 50\nburn_ms 3000",
+         "1.20",
+         {failed},
+         false},
+        {"SameVersionAfterTheBurn",
+         "",
+         "new_version V1.15",
+         "1.20",
+         {std::string(text::previous_firmware_head) + "V1.15" + text::previous_firmware_tail},
+         true},
+        {"ReloadOfTheVersionItRuns", "", "new_version V1.15", "1.15", {}, true},
+        // Every wait fails at once: the counter is looked for afresh until it is back.
+        {"WaitsThatFailAtOnce",
+         "fail viWaitOnEvent 1 VI_ERROR_CONN_LOST 0",
+         "burn_answer no",
+         "1.20",
+         {},
+         true},
+        {"CounterThatNeverComesBack",
+         "",
+         "burn_answer drop\nburn_ms 100000000",
+         "1.20",
+         {failed},
+         false},
+        // The bus goes mid-transfer: the reset that ends the run cannot be sent either.
+        {"ResetThatCannotBeSent",
+         "",
+         "drop_after 1 SYST:FIRM:DATA",
+         "1.20",
+         {text::sending_error, text::reset_failed},
+         false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        view.messages.clear();
+        testing_support::write_file(firmware, testing_support::firmware_hex_text(c.file_version));
+        start_bus(c.global_keys, c.usb_keys);
+        controller.refresh_instruments();
+        controller.start_update();
+
+        std::vector<std::string> shown;
+        for (const auto& message : view.messages) {
+            shown.push_back(message.text);
+        }
+        if (c.messages.empty()) {
+            ASSERT_EQ(shown.size(), 1u) << shown.front();
+            EXPECT_EQ(shown[0].rfind("Firmware update completed successfully", 0), 0u);
+        } else {
+            EXPECT_EQ(shown, c.messages);
+        }
+        EXPECT_EQ(controller.outcome().burned, c.messages.empty());
+        const std::vector<std::string> sent = writes();
+        const auto order = std::find_if(sent.begin(), sent.end(), [](const std::string& w) {
+            return w.rfind("SYST:FIRM:UPD", 0) == 0;
+        });
+        EXPECT_EQ(std::count(order, sent.end(), ":ABOR; *rst; *PSC 0; *CLS") > 0,
+                  c.reset_after_the_order)
+            << all_writes();
+        EXPECT_EQ(all_writes().find("while flashing, bricked"), std::string::npos) << all_writes();
+        EXPECT_FALSE(controller.protocol().session().is_open());
+        VisaLibrary::instance().unload();
+    }
+}
+
+// Refusals that come before anything reaches the counter, or anything changes it.
+TEST_F(SimulatedControllerTest, RefusedBeforeTheCounterIsTouched) {
+    start_bus();
+    {
+        // Another copy of the programs works with the counter.
+        CounterLock other;
+        ASSERT_EQ(other.take(usb), CounterLock::Claim::taken);
+        controller.refresh_instruments();
+        controller.start_update();
+        ASSERT_EQ(view.messages.size(), 1u);
+        EXPECT_EQ(view.messages[0].text,
+                  text::counter_in_use_head + usb + text::counter_in_use_tail);
+        EXPECT_TRUE(writes().empty());
+        EXPECT_EQ(controller.outcome().step, UpdateStep::open);
+    }
+    // Records of 255 bytes, which a counter below 1.07 cannot take in one block.
+    view.messages.clear();
+    testing_support::write_file(firmware, testing_support::firmware_hex_text("1.06", 1020, 255));
+    view.page = page_update;  // the refusal above sent the wizard to the instruments
+    controller.set_selected_address(gpib);
+    controller.refresh_instruments();
+    controller.start_update();
+    ASSERT_EQ(view.messages.size(), 1u);
+    EXPECT_EQ(view.messages[0].text,
+              text::unsendable(firmware,
+                               "The data record for address 0x00000000 holds 255 data bytes, "
+                               "and a block to this counter carries at most 249"));
+    EXPECT_EQ(writes(), (std::vector<std::string>{":ABOR; *IDN?"}));
 }
 
 }  // namespace

@@ -257,7 +257,9 @@ TEST(ImageFitsBlocksTest, SaysWhichRecordCannotBeSentAndWhy) {
          1,
          "The data record for address 0x00081000 holds 250 data bytes, and a block to this "
          "counter carries at most 249"},
-        {"WithoutData", {counting_record(0x00AB, 0)}, 2,
+        {"WithoutData",
+         {counting_record(0x00AB, 0)},
+         2,
          "The data record for address 0x000000AB holds no data bytes, and no block can carry it"},
         {"PastTheTopOfTheAddressSpace",
          {linear_address_record(0xFFFF), counting_record(0xFFF8, 16)},

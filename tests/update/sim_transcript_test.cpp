@@ -45,8 +45,8 @@ const Writes full_preparation = {":SYST:PRES", ":SYST:MEM:DEL:ZUBNORAQ", ":SYST:
 const Writes polling_burn = {"SYST:FIRM:UPD;*OPC", "*OPC? [while flashing]", error_query};
 const Writes gpib_burn = {"*ESE 128;:*SRE 32;:*PSC 0", "*CLS", "SYST:FIRM:UPD", "*ESR?",
                           "*ESE 0;:*SRE 0"};
-const Writes usb_burn = {"*CLS", "*ESE 1;:*SRE 32", "SYST:FIRM:UPD;:*OPC",
-                         "*OPC [while flashing]", "*ESR?", "*ESE 0;:*SRE 0"};
+const Writes usb_burn = {"*CLS",  "*ESE 1;:*SRE 32", "SYST:FIRM:UPD;:*OPC", "*OPC [while flashing]",
+                         "*ESR?", "*ESE 0;:*SRE 0"};
 
 Writes join(std::initializer_list<Writes> parts) {
     Writes all;

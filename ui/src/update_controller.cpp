@@ -68,8 +68,7 @@ bool UpdateController::open_counter() {
         return false;
     }
     // The emulated counter lives in this process alone; a real one is shared by the bus.
-    if (!emulation_on() &&
-        lock_.take(selected_address_) == CounterLock::Claim::held_elsewhere) {
+    if (!emulation_on() && lock_.take(selected_address_) == CounterLock::Claim::held_elsewhere) {
         view_.show_message(MessageKind::error, text::counter_in_use_head + selected_address_ +
                                                    text::counter_in_use_tail);
         return false;
@@ -135,8 +134,8 @@ bool UpdateController::firmware_fits_counter(const std::string& file) {
         return false;
     }
     outcome_.file_version = version;
-    const std::string refusal = image_block_refusal(
-        reader.records(), block_width_for(protocol_.identity().version_number));
+    const std::string refusal =
+        image_block_refusal(reader.records(), block_width_for(protocol_.identity().version_number));
     if (!refusal.empty()) {
         view_.show_message(MessageKind::error, text::unsendable(file, refusal));
         return false;
@@ -243,7 +242,8 @@ bool UpdateController::rebuild_identification(std::vector<IdentificationRow>& ro
 }
 
 bool UpdateController::confirm_update(const FirmwareVersion& version, const std::string& file) {
-    std::string question = text::confirmation_head + identification_text(view_.identification_rows());
+    std::string question =
+        text::confirmation_head + identification_text(view_.identification_rows());
     question += text::confirmation_file + file + "\n";
     if (version.known) {
         question += text::confirmation_version + version.text + "\n";

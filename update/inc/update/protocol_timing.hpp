@@ -50,6 +50,7 @@ inline constexpr std::uint32_t back_attempt_pause_ms = 1000;
 // Event status: power on set, command, execution, device-dependent and query errors clear.
 inline constexpr unsigned event_status_mask = 0xBC;
 inline constexpr unsigned event_status_power_on = 0x80;
+inline constexpr unsigned event_status_query_error = 0x04;
 inline constexpr unsigned emulated_event_status = 128;
 
 }  // namespace hx4x
