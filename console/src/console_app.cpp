@@ -164,6 +164,16 @@ ExitStatus choose_counter(UpdateController& controller, ConsoleView& view,
     return ExitStatus::success;
 }
 
+// The search, then the choice of the one counter to work with.
+ExitStatus find_the_counter(UpdateController& controller, ConsoleView& view,
+                            const ConsoleOptions& options) {
+    const ExitStatus searched = search_instruments(controller, view, options);
+    if (searched != ExitStatus::success) {
+        return searched;
+    }
+    return choose_counter(controller, view, options);
+}
+
 void warn_about_dumps(const DumpReport& dumps, ConsoleView& view) {
     struct Dump {
         const DumpOutcome& outcome;
@@ -199,13 +209,9 @@ ExitStatus update_counter(UpdateController& controller, ConsoleView& view,
         view.show_message(MessageKind::error, console_text::confirmation_needs_yes);
         return ExitStatus::cancelled;
     }
-    const ExitStatus searched = search_instruments(controller, view, options);
-    if (searched != ExitStatus::success) {
-        return searched;
-    }
-    const ExitStatus chosen = choose_counter(controller, view, options);
-    if (chosen != ExitStatus::success) {
-        return chosen;
+    const ExitStatus found = find_the_counter(controller, view, options);
+    if (found != ExitStatus::success) {
+        return found;
     }
     if (view.interrupt_pending()) {
         view.show_message(MessageKind::warning, console_text::interrupted_before_update);
@@ -227,13 +233,9 @@ ExitStatus update_counter(UpdateController& controller, ConsoleView& view,
 // choice of the one counter as for an update, then the reset and the identity read after it.
 ExitStatus reset_counter(UpdateController& controller, ConsoleView& view,
                          const ConsoleOptions& options, std::string& result) {
-    const ExitStatus searched = search_instruments(controller, view, options);
-    if (searched != ExitStatus::success) {
-        return searched;
-    }
-    const ExitStatus chosen = choose_counter(controller, view, options);
-    if (chosen != ExitStatus::success) {
-        return chosen;
+    const ExitStatus found = find_the_counter(controller, view, options);
+    if (found != ExitStatus::success) {
+        return found;
     }
     view.set_page(page_update);
     controller.reset_selected_counter();

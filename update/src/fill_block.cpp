@@ -5,6 +5,15 @@
 
 namespace hx4x {
 
+namespace {
+
+// The upper 16 bits of the addresses an Extended Linear Address record sets.
+std::uint32_t upper_address_of(const HexRecord& record) {
+    return ((std::uint32_t{record.data[0]} << 8) | record.data[1]) << 16;
+}
+
+}  // namespace
+
 std::size_t fill_block(std::span<const HexRecord> records, std::size_t index, FirmwareBlock& block,
                        std::uint32_t& upper_address) {
     block.clear();
@@ -20,7 +29,7 @@ std::size_t fill_block(std::span<const HexRecord> records, std::size_t index, Fi
             break;
         }
         if (record.type == record_extended_linear_address) {
-            upper_address = ((std::uint32_t{record.data[0]} << 8) | record.data[1]) << 16;
+            upper_address = upper_address_of(record);
             continue;
         }
         if (record.type != record_data) {
@@ -52,7 +61,7 @@ std::string image_block_refusal(std::span<const HexRecord> records, std::uint8_t
     std::uint32_t upper_address = 0;
     for (const HexRecord& record : records) {
         if (record.type == record_extended_linear_address) {
-            upper_address = ((std::uint32_t{record.data[0]} << 8) | record.data[1]) << 16;
+            upper_address = upper_address_of(record);
             continue;
         }
         if (record.type != record_data) {

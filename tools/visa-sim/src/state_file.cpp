@@ -167,10 +167,13 @@ std::uint64_t SharedFile::size() const {
     return static_cast<std::uint64_t>(status.st_size);
 }
 
-bool SharedFile::read_at(std::uint64_t offset, void* data, std::size_t length) const {
-    auto* bytes = static_cast<char*>(data);
+namespace {
+
+// Repeats a positioned read or write until all of it is done: either may stop short.
+template <class Byte, class Transfer>
+bool transfer_all(Byte* bytes, std::uint64_t offset, std::size_t length, Transfer transfer) {
     while (length > 0) {
-        const ssize_t done = ::pread(fd_, bytes, length, static_cast<off_t>(offset));
+        const ssize_t done = transfer(bytes, length, static_cast<off_t>(offset));
         if (done < 0 && errno == EINTR) {
             continue;
         }
@@ -185,22 +188,20 @@ bool SharedFile::read_at(std::uint64_t offset, void* data, std::size_t length) c
     return true;
 }
 
+}  // namespace
+
+bool SharedFile::read_at(std::uint64_t offset, void* data, std::size_t length) const {
+    return transfer_all(static_cast<char*>(data), offset, length,
+                        [this](char* bytes, std::size_t count, off_t at) {
+                            return ::pread(fd_, bytes, count, at);
+                        });
+}
+
 bool SharedFile::write_at(std::uint64_t offset, const void* data, std::size_t length) {
-    const auto* bytes = static_cast<const char*>(data);
-    while (length > 0) {
-        const ssize_t done = ::pwrite(fd_, bytes, length, static_cast<off_t>(offset));
-        if (done < 0 && errno == EINTR) {
-            continue;
-        }
-        if (done <= 0) {
-            return false;
-        }
-        const auto count = static_cast<std::size_t>(done);
-        bytes += count;
-        offset += count;
-        length -= count;
-    }
-    return true;
+    return transfer_all(static_cast<const char*>(data), offset, length,
+                        [this](const char* bytes, std::size_t count, off_t at) {
+                            return ::pwrite(fd_, bytes, count, at);
+                        });
 }
 
 bool SharedFile::truncate(std::uint64_t length) {
