@@ -165,8 +165,9 @@ void UpdateController::reset_selected_counter() {
     outcome_.after = protocol_.identity();
     outcome_.end = StepEnd::done;
     view_.refresh_identification();
-    view_.show_message(MessageKind::information,
-                       text::reset_done + identification_text(view_.identification_rows()));
+    std::string report = text::reset_done + identification_text(view_.identification_rows());
+    report.pop_back();  // the last row's line end: a message ends without one
+    view_.show_message(MessageKind::information, report);
 }
 
 bool UpdateController::final_reset() {
