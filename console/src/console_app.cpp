@@ -15,6 +15,7 @@
 #include "firmware/file_helpers.hpp"
 #include "firmware/firmware_check.hpp"
 #include "instrument/discovery.hpp"
+#include "instrument/resource_name.hpp"
 #include "platform/command_line_rules.hpp"
 #include "ui/controller_texts.hpp"
 #include "ui/update_controller.hpp"
@@ -60,26 +61,9 @@ std::string instrument_lines(const std::vector<std::string>& instruments) {
     return lines;
 }
 
-char upper(char c) {
-    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
-// VISA resource names are not case-sensitive: "usb0::..." names "USB0::...".
-bool same_address(const std::string& a, const std::string& b) {
-    if (a.size() != b.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (upper(a[i]) != upper(b[i])) {
-            return false;
-        }
-    }
-    return true;
-}
-
 std::size_t listed_index(const std::vector<std::string>& instruments, const std::string& address) {
     for (std::size_t i = 0; i < instruments.size(); ++i) {
-        if (same_address(instruments[i], address)) {
+        if (same_resource_name(instruments[i], address)) {
             return i;
         }
     }

@@ -2,29 +2,16 @@
 
 #include <cstdint>
 
+#include "instrument/resource_name.hpp"
 #include "platform/instance_token.hpp"
 
 namespace hx4x {
-
-namespace {
-
-std::string folded(const std::string& name) {
-    std::string result = name;
-    for (char& c : result) {
-        if (c >= 'a' && c <= 'z') {
-            c = static_cast<char>(c - 'a' + 'A');
-        }
-    }
-    return result;
-}
-
-}  // namespace
 
 CounterLock::CounterLock() = default;
 CounterLock::~CounterLock() = default;
 
 std::string CounterLock::token_name(const std::string& resource_name) {
-    const std::string name = folded(resource_name);
+    const std::string name = folded_resource_name(resource_name);
     // FNV-1a over the folded name: the readable part below is cut and simplified.
     std::uint64_t hash = 14695981039346656037ull;
     for (const char c : name) {
@@ -48,7 +35,7 @@ std::string CounterLock::token_name(const std::string& resource_name) {
 }
 
 CounterLock::Claim CounterLock::take(const std::string& resource_name) {
-    const std::string name = folded(resource_name);
+    const std::string name = folded_resource_name(resource_name);
     if (token_ && held_ == name) {
         return Claim::taken;
     }
@@ -69,7 +56,7 @@ void CounterLock::release() {
 }
 
 bool CounterLock::holds(const std::string& resource_name) const {
-    return token_ && held_ == folded(resource_name);
+    return token_ && held_ == folded_resource_name(resource_name);
 }
 
 }  // namespace hx4x

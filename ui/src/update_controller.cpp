@@ -170,6 +170,13 @@ void UpdateController::reset_selected_counter() {
     view_.show_message(MessageKind::information, report);
 }
 
+void UpdateController::settle_pending_reset() {
+    if (reset_pending_) {
+        reset_pending_ = false;
+        final_reset();
+    }
+}
+
 bool UpdateController::final_reset() {
     if (protocol_.reset()) {
         return true;

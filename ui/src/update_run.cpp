@@ -19,10 +19,7 @@ bool UpdateController::run_update(const std::string& file) {
     reset_pending_ = true;
     ScopeGuard finish([this] {
         update_running_ = false;
-        if (reset_pending_) {
-            reset_pending_ = false;
-            final_reset();
-        }
+        settle_pending_reset();
         view_.leave_busy_state();
     });
 
@@ -40,10 +37,7 @@ bool UpdateController::run_update(const std::string& file) {
     if (!burn_step()) {
         return update_running_;
     }
-    if (reset_pending_) {
-        reset_pending_ = false;
-        final_reset();
-    }
+    settle_pending_reset();
 
     enter_step(UpdateStep::reconnect);
     if (!open_counter()) {

@@ -129,7 +129,6 @@ bool CounterProtocol::burn_by_service_request(BurnTickCallback callback, void* c
         }
     }
 
-    const std::string resource_name = burn_resource_;
     bool arrived = false;
     // A session the library reports gone (a USB counter restarting) can no longer bring the
     // request; the counter is then looked for afresh about once a second.
@@ -144,7 +143,7 @@ bool CounterProtocol::burn_by_service_request(BurnTickCallback callback, void* c
             lost = !arrived && is_error(status) && status != visa::VI_ERROR_TMO;
         } else if (count % lost_session_retry_waits == 0) {
             session_.close();
-            if (session_.open(resource_name)) {
+            if (session_.open(burn_resource_)) {
                 // Our own earlier look may have found a counter too busy to answer, which it
                 // may report as a query error once back: that error is ours, not the flash's.
                 if (verify_after_burn(event_status_query_error)) {
@@ -180,24 +179,24 @@ bool CounterProtocol::burn_by_service_request(BurnTickCallback callback, void* c
     if (!arrived) {
         // No request in about two minutes: only the counter's own event status can tell
         // whether the burn completed.
-        if (!session_.open(resource_name)) {
+        if (!session_.open(burn_resource_)) {
             return false;
         }
         return verify_after_burn();
     }
-    if (!reopen_after_burn(resource_name)) {
+    if (!reopen_after_burn()) {
         return false;
     }
     wait_ms(reopen_pause_ms);
     return verify_after_burn();
 }
 
-bool CounterProtocol::reopen_after_burn(const std::string& resource_name) {
+bool CounterProtocol::reopen_after_burn() {
     // The counter needs a while to come back on the bus; keep trying for about a minute.
     const std::int64_t start = current_clock().now();
     constexpr std::uint32_t max_attempts = reopen_budget_ms / reopen_retry_pause_ms;
     for (std::uint32_t attempt = 1;; ++attempt) {
-        if (session_.open(resource_name)) {
+        if (session_.open(burn_resource_)) {
             return true;
         }
         if (attempt >= max_attempts || elapsed_ms_since(start) >= reopen_budget_ms) {

@@ -73,13 +73,17 @@ std::uint64_t SharedFile::size() const {
     return static_cast<std::uint64_t>(size.QuadPart);
 }
 
-bool SharedFile::read_at(std::uint64_t offset, void* data, std::size_t length) const {
-    auto* bytes = static_cast<char*>(data);
+namespace {
+
+// Repeats a positioned read or write until all of it is done: either may stop short, and
+// one call moves at most what a DWORD counts.
+template <class Byte, class Transfer>
+bool transfer_all(Byte* bytes, std::uint64_t offset, std::size_t length, Transfer transfer) {
     while (length > 0) {
         OVERLAPPED overlapped = at_offset(offset);
         const DWORD chunk = length > 0x40000000u ? 0x40000000u : static_cast<DWORD>(length);
         DWORD done = 0;
-        if (ReadFile(as_handle(handle_), bytes, chunk, &done, &overlapped) == 0 || done == 0) {
+        if (transfer(bytes, chunk, &done, &overlapped) == 0 || done == 0) {
             return false;
         }
         bytes += done;
@@ -89,20 +93,20 @@ bool SharedFile::read_at(std::uint64_t offset, void* data, std::size_t length) c
     return true;
 }
 
+}  // namespace
+
+bool SharedFile::read_at(std::uint64_t offset, void* data, std::size_t length) const {
+    return transfer_all(static_cast<char*>(data), offset, length,
+                        [this](char* bytes, DWORD count, DWORD* done, OVERLAPPED* at) {
+                            return ReadFile(as_handle(handle_), bytes, count, done, at);
+                        });
+}
+
 bool SharedFile::write_at(std::uint64_t offset, const void* data, std::size_t length) {
-    const auto* bytes = static_cast<const char*>(data);
-    while (length > 0) {
-        OVERLAPPED overlapped = at_offset(offset);
-        const DWORD chunk = length > 0x40000000u ? 0x40000000u : static_cast<DWORD>(length);
-        DWORD done = 0;
-        if (WriteFile(as_handle(handle_), bytes, chunk, &done, &overlapped) == 0 || done == 0) {
-            return false;
-        }
-        bytes += done;
-        offset += done;
-        length -= done;
-    }
-    return true;
+    return transfer_all(static_cast<const char*>(data), offset, length,
+                        [this](const char* bytes, DWORD count, DWORD* done, OVERLAPPED* at) {
+                            return WriteFile(as_handle(handle_), bytes, count, done, at);
+                        });
 }
 
 bool SharedFile::truncate(std::uint64_t length) {

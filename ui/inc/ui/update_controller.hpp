@@ -86,6 +86,8 @@ class UpdateController {
     // The reset that ends a run; says so when it could not be sent, for the counter may then
     // still be in loading mode.
     bool final_reset();
+    // Sends the reset the run still owes the counter, once.
+    void settle_pending_reset();
     // One cancellable step: caption and bar, the operation, then its message on failure
     // (the error text is composed only then, since a load's own text comes with it).
     template <class Operation, class ErrorText>

@@ -76,7 +76,8 @@ class CounterProtocol {
     bool send(ProtocolCommand command);
     // Sends the data command up to three times until the counter confirms the block.
     bool send_block(const std::string& command, std::uint32_t& commands_sent, bool& write_failed);
-    bool reopen_after_burn(const std::string& resource_name);
+    // Opens the burnt counter again, trying for about a minute.
+    bool reopen_after_burn();
     // "*ESR?" and its reply, then "*ESE 0;:*SRE 0".
     bool read_event_status(unsigned& status);
     // Reads the event status: the counter must show that it restarted, and when it also
