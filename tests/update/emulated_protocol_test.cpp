@@ -115,16 +115,18 @@ TEST_F(EmulatedProtocol, BurnAt101WaitsFiveHundredOneStepsThenOneSecond) {
     connect(101);
     std::vector<int> ticks;
     EXPECT_TRUE(protocol.burn(log_tick, &ticks));
-    ASSERT_EQ(ticks.size(), 501u);
+    // A tick for each of the 501 steps and for each tenth of the second after the re-open.
+    ASSERT_EQ(ticks.size(), 511u);
     EXPECT_EQ(ticks.front(), 1);
-    EXPECT_EQ(ticks.back(), 501);
+    EXPECT_EQ(ticks.back(), 511);
     // USB: 1 ms before the burn order, 501 steps of 2 ms, no pause before the re-open and
-    // 1000 ms after it.
-    ASSERT_EQ(clock.pauses.size(), 503u);
+    // 1000 ms after it, in ticks of 100 ms.
+    ASSERT_EQ(clock.pauses.size(), 512u);
     EXPECT_EQ(clock.pauses.front(), 1);
     EXPECT_EQ(clock.pauses[1], 2);
     EXPECT_EQ(clock.pauses[501], 2);
-    EXPECT_EQ(clock.pauses.back(), 1000);
+    EXPECT_EQ(std::vector<std::int64_t>(clock.pauses.begin() + 502, clock.pauses.end()),
+              std::vector<std::int64_t>(10, 100));
     EXPECT_TRUE(protocol.session().is_open());
     EXPECT_EQ(protocol.session().resource_name(), emulated_resource_name);
 }

@@ -26,7 +26,7 @@ TEST(RealClockUpdate, EmulatedCounterAt101) {
         test::run_update(protocol, std::string(emulated_resource_name), records);
     set_emulated_version(0);
     EXPECT_EQ(run.failed_step, "");
-    EXPECT_EQ(run.burn.ticks.size(), 501u);
+    EXPECT_EQ(run.burn.ticks.size(), 511u);  // 501 waits, then 1000 ms in ticks
     using P = std::pair<std::uint32_t, std::uint32_t>;
     EXPECT_EQ(run.transfer.calls, (std::vector<P>{{2, 3}, {3, 3}, {3, 3}}));
 }

@@ -163,14 +163,17 @@ TEST(SimFaults, BlockRejectedOnceTwiceAndThreeTimes) {
             EXPECT_EQ(count_of(writes, refused), static_cast<std::size_t>(rejections));
             EXPECT_EQ(count_of(writes, second), 1u);
             EXPECT_EQ(count_of(writes, reset), 0u);
-            EXPECT_EQ(progress.calls, (std::vector<P>{{2, 4}, {3, 4}, {4, 4}, {4, 4}}));
+            // Each refused attempt reports the same position again.
+            std::vector<P> calls(static_cast<std::size_t>(1 + rejections), P{2, 4});
+            calls.insert(calls.end(), {{3, 4}, {4, 4}, {4, 4}});
+            EXPECT_EQ(progress.calls, calls);
         } else {
             EXPECT_FALSE(sent);
             // Three attempts, each asked about, then the reset and nothing more.
             const std::vector<std::string> tail(writes.end() - 7, writes.end());
             EXPECT_EQ(tail, (std::vector<std::string>{refused, error_query, refused, error_query,
                                                       refused, error_query, reset}));
-            EXPECT_EQ(progress.calls, (std::vector<P>{{2, 4}}));
+            EXPECT_EQ(progress.calls, (std::vector<P>(4, P{2, 4})));
         }
     }
 }
@@ -197,14 +200,17 @@ TEST(SimFaults, ServiceRequestThatNeverComes) {
         const auto records = three_blocks();
         const test::UpdateRun run = test::run_update(protocol, gpib, records);
         EXPECT_EQ(run.failed_step, c.burnt ? "" : "burn");
-        // 1200 ticks, 1201 expired waits after the one of the drain.
-        ASSERT_EQ(run.burn.ticks.size(), 1200u);
-        EXPECT_EQ(run.burn.ticks.back(), 1200);
+        // A tick for each of the 1201 expired waits after the one of the drain, and ten in
+        // the pause before the re-open.
+        ASSERT_EQ(run.burn.ticks.size(), 1211u);
+        EXPECT_EQ(run.burn.ticks.back(), 1211);
         EXPECT_EQ(sim.calls("viWaitOnEvent").size(), 1202u);
         EXPECT_EQ(sim.calls("viOpen").size(), 2u);
-        // One 1000 ms pause before the re-open, none after it.
-        EXPECT_EQ(clock.pauses.back(), 1000);
-        EXPECT_EQ(std::count(clock.pauses.begin(), clock.pauses.end(), std::int64_t{1000}), 2);
+        // One 1000 ms pause before the re-open, in ticks of 100 ms, none after it: the only
+        // whole second left is the preparation's.
+        EXPECT_EQ(std::vector<std::int64_t>(clock.pauses.end() - 10, clock.pauses.end()),
+                  std::vector<std::int64_t>(10, 100));
+        EXPECT_EQ(std::count(clock.pauses.begin(), clock.pauses.end(), std::int64_t{1000}), 1);
         EXPECT_EQ(count_of(sim.writes(), reset), 0u);
     }
 }
@@ -217,9 +223,10 @@ TEST(SimFaults, ReopenThatFailsForAWhileAndOneThatNeverSucceeds) {
         const auto records = three_blocks();
         EXPECT_EQ(test::run_update(protocol, usb, records).failed_step, "");
         EXPECT_EQ(sim.calls("viOpen").size(), 1u + 6u);
-        // The preparation's steps, the burn's expired waits made up to 100 ms, the re-opens.
+        // The preparation's steps, the burn's expired waits made up to 100 ms, the re-opens,
+        // and the 1000 ms before and after them in ticks of 100 ms.
         EXPECT_EQ(std::count(clock.pauses.begin(), clock.pauses.end(), std::int64_t{100}),
-                  23 + 4 + 5);
+                  23 + 4 + 5 + 20);
     }
     {
         test::RecordingClock clock;
@@ -247,10 +254,12 @@ TEST(SimFaults, CounterDropsOffTheBusMidTransfer) {
     const test::UpdateRun run = test::run_update(protocol, gpib, records);
     EXPECT_EQ(run.failed_step, "send");
     const std::vector<std::string> writes = sim.writes();
-    // The second block's query fails, the retry's write fails: no reset is tried.
+    // The second block's query fails (its position is reported again), the retry's write
+    // fails: no reset is tried.
     EXPECT_EQ(std::count_if(writes.begin(), writes.end(), is_data), 3);
     EXPECT_EQ(count_of(writes, reset), 0u);
-    EXPECT_EQ(run.transfer.calls.size(), 1u);
+    using P = std::pair<std::uint32_t, std::uint32_t>;
+    EXPECT_EQ(run.transfer.calls, (std::vector<P>{{2, 4}, {2, 4}}));
 }
 
 TEST(SimFaults, CounterDropsOffTheBusAfterTheBurnOrder) {

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <numeric>
 #include <string>
 #include <vector>
 
@@ -144,8 +145,11 @@ TEST(SimTranscript, WholeUpdateOfEachVariant) {
         using P = std::pair<std::uint32_t, std::uint32_t>;
         EXPECT_EQ(run.transfer.calls, (std::vector<P>{{5, 6}, {6, 6}, {6, 6}}));
         if (v.timeouts.size() == 5) {
-            // The counter completes 450 ms after the order: four expired waits of 100 ms.
-            EXPECT_EQ(run.burn.ticks, (std::vector<int>{1, 2, 3, 4}));
+            // The counter completes 450 ms after the order: four expired waits of 100 ms,
+            // then the 1000 ms before and after the re-open in ticks of 100 ms.
+            std::vector<int> ticks(4 + 10 + 10);
+            std::iota(ticks.begin(), ticks.end(), 1);
+            EXPECT_EQ(run.burn.ticks, ticks);
         } else {
             EXPECT_TRUE(run.burn.ticks.empty());
         }
@@ -170,8 +174,10 @@ TEST(SimTranscript, ServiceRequestBurnPausesAndEventCalls) {
     ASSERT_TRUE(protocol.send_firmware("image.hex", records, false, false, nullptr, nullptr));
     ASSERT_TRUE(protocol.burn(nullptr, nullptr));
     // 1000 ms before the order on USB, each expired wait made up to its 100 ms (the library
-    // answers at once here), 1000 ms before and after the re-open.
-    EXPECT_EQ(clock.pauses, (std::vector<std::int64_t>{1000, 100, 100, 100, 100, 1000, 1000}));
+    // answers at once here), 1000 ms before and after the re-open in ticks of 100 ms.
+    std::vector<std::int64_t> pauses(1 + 4 + 10 + 10, 100);
+    pauses.front() = 1000;
+    EXPECT_EQ(clock.pauses, pauses);
     const auto waits = sim.calls("viWaitOnEvent");
     ASSERT_EQ(waits.size(), 6u);  // one expired drain, four expired waits, the request
     EXPECT_NE(waits[0].find("timeout=100 -> VI_ERROR_TMO"), std::string::npos);

@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <array>
 #include <string>
 
@@ -43,6 +44,16 @@ void CounterProtocol::count_tick(BurnTickCallback callback, void* context) {
     ++burn_ticks_;
     if (callback != nullptr) {
         callback(context, burn_ticks_);
+    }
+}
+
+void CounterProtocol::pause_with_ticks(std::uint32_t milliseconds, BurnTickCallback callback,
+                                       void* context) {
+    const std::int64_t start = current_clock().now();
+    for (std::uint32_t until = 0; until < milliseconds;) {
+        until += std::min(service_request_wait_ms, milliseconds - until);
+        pace_to(start, until);
+        count_tick(callback, context);
     }
 }
 
@@ -165,16 +176,18 @@ bool CounterProtocol::burn_by_service_request(BurnTickCallback callback, void* c
             pace_to(wait_start, service_request_wait_ms);
         }
         ++count;
+        // The last wait ticks too: the pause before the re-open follows it at once.
+        count_tick(callback, context);
         if (count > service_request_max_waits) {
             break;
         }
-        count_tick(callback, context);
     }
 
-    // The counter restarts after burning, which ends the old session.
+    // The counter restarts after burning, which ends the old session. Every pause from here
+    // on ticks, so that the window keeps moving while the counter comes back.
     session_.close();
     if (!emulated) {
-        wait_ms(reopen_pause_ms);
+        pause_with_ticks(reopen_pause_ms, callback, context);
     }
     if (!arrived) {
         // No request in about two minutes: only the counter's own event status can tell
@@ -184,14 +197,14 @@ bool CounterProtocol::burn_by_service_request(BurnTickCallback callback, void* c
         }
         return verify_after_burn();
     }
-    if (!reopen_after_burn()) {
+    if (!reopen_after_burn(callback, context)) {
         return false;
     }
-    wait_ms(reopen_pause_ms);
+    pause_with_ticks(reopen_pause_ms, callback, context);
     return verify_after_burn();
 }
 
-bool CounterProtocol::reopen_after_burn() {
+bool CounterProtocol::reopen_after_burn(BurnTickCallback callback, void* context) {
     // The counter needs a while to come back on the bus; keep trying for about a minute.
     const std::int64_t start = current_clock().now();
     constexpr std::uint32_t max_attempts = reopen_budget_ms / reopen_retry_pause_ms;
@@ -202,7 +215,7 @@ bool CounterProtocol::reopen_after_burn() {
         if (attempt >= max_attempts || elapsed_ms_since(start) >= reopen_budget_ms) {
             return false;
         }
-        wait_ms(reopen_retry_pause_ms);
+        pause_with_ticks(reopen_retry_pause_ms, callback, context);
     }
 }
 

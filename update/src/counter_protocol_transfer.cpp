@@ -44,14 +44,14 @@ void note_dump_end(const FileHandle& handle, DumpOutcome& outcome) {
 
 }  // namespace
 
-bool CounterProtocol::send_block(const std::string& command, std::uint32_t& commands_sent,
-                                 bool& write_failed) {
+CounterProtocol::BlockEnd CounterProtocol::send_block(const std::string& command,
+                                                      std::uint32_t& commands_sent,
+                                                      const TransferPosition& position) {
     const bool emulated = emulation_on();
     for (int attempt = 0; attempt < block_attempts; ++attempt) {
         if (!session_.write_bytes(reinterpret_cast<const std::uint8_t*>(command.data()),
                                   command.size())) {
-            write_failed = true;
-            return false;
+            return BlockEnd::write_failed;
         }
         ++commands_sent;
         if (identity_.version_number < full_preparation_from_version &&
@@ -60,16 +60,22 @@ bool CounterProtocol::send_block(const std::string& command, std::uint32_t& comm
             wait_ms(emulated ? emulated_command_pause_ms : late_command_pause_ms);
         }
         if (emulated) {
-            return true;
+            return BlockEnd::confirmed;
         }
         std::array<char, reply_capacity + 1> reply{};
         if (session_.query(command_text(ProtocolCommand::error_query), reply.data(),
                            static_cast<int>(reply_capacity)) &&
             reply_reports_no_error(reply.data())) {
-            return true;
+            return BlockEnd::confirmed;
+        }
+        // A counter that stopped answering costs a whole time-out per attempt: the operator's
+        // cancel is looked at after each one, not only once all of them have run out. The
+        // command and its query are complete here, so the reset that follows is heard.
+        if (!position.report()) {
+            return BlockEnd::cancelled;
         }
     }
-    return false;
+    return BlockEnd::refused;
 }
 
 bool CounterProtocol::send_firmware(const HexFileReader& image, bool dump_sending,
@@ -106,6 +112,7 @@ bool CounterProtocol::send_firmware(const std::string& firmware_path,
         note_dump_end(firmware_dump, dump_report_.firmware);
     });
 
+    TransferPosition position{progress, context, 0, total};
     FirmwareBlock block(width);
     std::uint32_t upper_address = 0;
     std::uint32_t commands_sent = 0;
@@ -119,24 +126,24 @@ bool CounterProtocol::send_firmware(const std::string& firmware_path,
         if (!block.empty()) {
             const std::string command =
                 build_data_command(block, sending_dump.get(), firmware_dump.get());
-            bool write_failed = false;
-            if (!send_block(command, commands_sent, write_failed)) {
-                if (write_failed) {
-                    // The bus is gone; a reset could not reach the counter either.
-                    reset_guard.dismiss();
-                }
+            const BlockEnd end = send_block(command, commands_sent, position);
+            if (end == BlockEnd::write_failed) {
+                // The bus is gone; a reset could not reach the counter either.
+                reset_guard.dismiss();
+            }
+            if (end != BlockEnd::confirmed) {
                 return false;
             }
-            const std::uint32_t done =
-                static_cast<std::uint32_t>(std::min<std::size_t>(next + 1, total));
-            if (progress != nullptr && !progress(context, done, total)) {
+            position.done = static_cast<std::uint32_t>(std::min<std::size_t>(next + 1, total));
+            if (!position.report()) {
                 return false;
             }
         }
         index = next;
     }
 
-    if (progress != nullptr && !progress(context, total, total)) {
+    position.done = total;
+    if (!position.report()) {
         return false;
     }
     reset_guard.dismiss();

@@ -73,11 +73,25 @@ class CounterProtocol {
     const InstrumentSession& session() const { return session_; }
 
   private:
+    // Where the transfer stands, reported again after each failed attempt of a block.
+    struct TransferPosition {
+        ProgressCallback callback = nullptr;
+        void* context = nullptr;
+        std::uint32_t done = 0;
+        std::uint32_t total = 0;
+        // Reports the position; false once the caller asked to stop.
+        bool report() const { return callback == nullptr || callback(context, done, total); }
+    };
+    enum class BlockEnd { confirmed, refused, write_failed, cancelled };
+
     bool send(ProtocolCommand command);
     // Sends the data command up to three times until the counter confirms the block.
-    bool send_block(const std::string& command, std::uint32_t& commands_sent, bool& write_failed);
+    BlockEnd send_block(const std::string& command, std::uint32_t& commands_sent,
+                        const TransferPosition& position);
     // Opens the burnt counter again, trying for about a minute.
-    bool reopen_after_burn();
+    bool reopen_after_burn(BurnTickCallback callback, void* context);
+    // Waits this long in ticks of one burn wait each, so that the bar goes on moving.
+    void pause_with_ticks(std::uint32_t milliseconds, BurnTickCallback callback, void* context);
     // "*ESR?" and its reply, then "*ESE 0;:*SRE 0".
     bool read_event_status(unsigned& status);
     // Reads the event status: the counter must show that it restarted, and when it also
