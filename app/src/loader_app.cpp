@@ -2,8 +2,8 @@
 
 #include "AuxLib/operator_message.hpp"
 #include "app/emulated_version.hpp"
+#include "app/loader_files.hpp"
 #include "app/program_options.hpp"
-#include "cmdline/file_path.hpp"
 #include "platform/command_line_rules.hpp"
 
 namespace hx4x {
@@ -41,11 +41,7 @@ bool LoaderApp::process_command_line(OptionsReceiver& receiver, const std::strin
     // A bare file name is the firmware file and starts the update at once.
     const bool start = parser_.is_given("start") || parser_.is_given(unnamed_parameter);
 
-    FilePath settings_file;
-    settings_file.assign(parser_.program_path().full_path());
-    settings_file.extension = "ini";
-
-    receiver.set_settings_file(settings_file.full_path());
+    receiver.set_settings_file(loader_files(parser_.program_path().full_path()).settings);
     receiver.set_firmware_file(firmware_file_option(parser_));
     receiver.set_mask(mask_option(parser_));
     receiver.set_selected_address(counter_option(parser_));

@@ -4,6 +4,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
+
 namespace hx4x::platform {
 
 PathAttributes path_attributes(const std::string& path) {
@@ -22,6 +24,20 @@ PathAttributes path_attributes(const std::string& path) {
 
 bool delete_file(const std::string& path) {
     return unlink(path.c_str()) == 0;
+}
+
+bool make_folders(const std::string& path) {
+    for (std::size_t at = path.find('/', 1); at != std::string::npos; at = path.find('/', at + 1)) {
+        const std::string part = path.substr(0, at);
+        if (mkdir(part.c_str(), 0700) != 0 && errno != EEXIST) {
+            return false;
+        }
+    }
+    if (mkdir(path.c_str(), 0700) != 0 && errno != EEXIST) {
+        return false;
+    }
+    struct stat status {};
+    return stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode);
 }
 
 namespace {

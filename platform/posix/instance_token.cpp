@@ -48,8 +48,14 @@ std::string lock_folder() {
 
 std::unique_ptr<InstanceToken> claim_instance_token(const std::string& name, bool& existed) {
     existed = false;
+    const std::string folder = lock_folder();
+    if (folder.empty()) {
+        // Never beside the root folder: a folder nobody else may enter or none at all.
+        errno = EACCES;
+        return nullptr;
+    }
     // One token per user, as a desktop session has one.
-    const std::string path = lock_folder() + "/" + name + "." +
+    const std::string path = folder + "/" + name + "." +
                              std::to_string(static_cast<unsigned long>(getuid())) + ".lock";
     const int descriptor = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
     if (descriptor < 0) {

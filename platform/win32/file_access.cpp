@@ -24,6 +24,18 @@ bool delete_file(const std::string& path) {
     return DeleteFileA(path.c_str()) != 0;
 }
 
+bool make_folders(const std::string& path) {
+    // A part that cannot be made (the drive "C:", the server of a UNC path) may well exist;
+    // only the whole path being a folder at the end counts.
+    for (std::size_t at = path.find_first_of("\\/", 1); at != std::string::npos;
+         at = path.find_first_of("\\/", at + 1)) {
+        CreateDirectoryA(path.substr(0, at).c_str(), nullptr);
+    }
+    CreateDirectoryA(path.c_str(), nullptr);
+    const DWORD found = GetFileAttributesA(path.c_str());
+    return found != INVALID_FILE_ATTRIBUTES && (found & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
 namespace {
 
 std::FILE* stream_for(HANDLE handle, int open_flags, const char* mode) {

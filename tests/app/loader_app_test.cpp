@@ -6,9 +6,11 @@
 #include "AuxLib/operator_message.hpp"
 #include "app/emulated_version.hpp"
 #include "app/loader_app.hpp"
+#include "app/loader_files.hpp"
 #include "case_name.hpp"
 #include "loader_usage_text.hpp"
 #include "platform/command_line_rules.hpp"
+#include "platform/program_place.hpp"
 
 namespace hx4x {
 namespace {
@@ -79,7 +81,7 @@ TEST_F(LoaderAppTest, NoArgumentsGiveTheDefaultsInTheSetterOrder) {
                                          "address",      "start",        "skip_readme",
                                          "skip_burning", "dump_sending", "dump_firmware"};
     EXPECT_EQ(receiver_.calls, order);
-    EXPECT_EQ(receiver_.settings, "loader.ini");
+    EXPECT_EQ(receiver_.settings, loader_files("loader.exe").settings);
     EXPECT_EQ(receiver_.mask, "(USB|GPIB)?*::INSTR");
     EXPECT_EQ(receiver_.firmware, "");
     EXPECT_EQ(receiver_.address, "");
@@ -257,25 +259,34 @@ INSTANTIATE_TEST_SUITE_P(
 struct SettingsCase {
     const char* name;
     const char* command_line;
-    const char* settings;
+    const char* program_path;
+    // Where the written path names the file (Windows).
+    const char* written_rule_settings;
 };
 
 class SettingsFile : public LoaderAppTest, public ::testing::WithParamInterface<SettingsCase> {};
 
-TEST_P(SettingsFile, IsTheProgramPathWithTheExtensionIni) {
+// The program path as the command line wrote it, blanks and dots kept, chooses the file.
+TEST_P(SettingsFile, IsTheLoaderFileOfTheWrittenProgramPath) {
     ASSERT_TRUE(app_.process_command_line(receiver_, GetParam().command_line));
-    EXPECT_EQ(receiver_.settings, GetParam().settings);
+    EXPECT_EQ(receiver_.settings, loader_files(GetParam().program_path).settings);
+    if (platform::program_place(GetParam().program_path).follow_written) {
+        EXPECT_EQ(receiver_.settings, GetParam().written_rule_settings);
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Table, SettingsFile,
-    ::testing::Values(
-        SettingsCase{"WindowsPathWithBlanks", "\"C:\\Program Files\\tool\\HX4xLoader.exe\" start",
-                     "C:\\Program Files\\tool\\HX4xLoader.ini"},
-        SettingsCase{"PosixPath", "/opt/hx4x/bin/HX4xLoader start", "/opt/hx4x/bin/HX4xLoader.ini"},
-        SettingsCase{"RelativePath", "./loader", "./loader.ini"},
-        SettingsCase{"BareName", "loader", "loader.ini"},
-        SettingsCase{"DotInAFolderName", "/opt/v1.2/loader", "/opt/v1.2/loader.ini"}),
+    ::testing::Values(SettingsCase{"WindowsPathWithBlanks",
+                                   "\"C:\\Program Files\\tool\\HX4xLoader.exe\" start",
+                                   "C:\\Program Files\\tool\\HX4xLoader.exe",
+                                   "C:\\Program Files\\tool\\HX4xLoader.ini"},
+                      SettingsCase{"PosixPath", "/opt/hx4x/bin/HX4xLoader start",
+                                   "/opt/hx4x/bin/HX4xLoader", "/opt/hx4x/bin/HX4xLoader.ini"},
+                      SettingsCase{"RelativePath", "./loader", "./loader", "./loader.ini"},
+                      SettingsCase{"BareName", "loader", "loader", "loader.ini"},
+                      SettingsCase{"DotInAFolderName", "/opt/v1.2/loader", "/opt/v1.2/loader",
+                                   "/opt/v1.2/loader.ini"}),
     testing_support::CaseName());
 
 TEST_F(LoaderAppTest, EachCallStartsFromAFreshParse) {

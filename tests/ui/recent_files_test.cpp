@@ -148,14 +148,14 @@ TEST(RecentFilesSave, WritesTheListAnEmptyEndThenTheLastUsedKeys) {
     LoaderSettings settings(dir.file("loader.ini"));
     RecentFiles files(false);
     files.load(settings, "");
-    save_loader_settings(settings, files, "", "");
+    EXPECT_TRUE(save_loader_settings(settings, files, "", ""));
     EXPECT_EQ(read_file(settings.path()),
               "[HX4xLoader]\r\nhex_file_name_0=\r\nlast_used_hex_file=\r\n"
               "last_used_instrument=\r\n");
 
     files.remember_file("/lab/a.hex");
     files.remember_file("/lab/b.hex");
-    save_loader_settings(settings, files, "/lab/b.hex", "GPIB0::3::INSTR");
+    EXPECT_TRUE(save_loader_settings(settings, files, "/lab/b.hex", "GPIB0::3::INSTR"));
     EXPECT_EQ(read_file(settings.path()),
               "[HX4xLoader]\r\nhex_file_name_0=/lab/b.hex\r\nlast_used_hex_file=/lab/b.hex\r\n"
               "last_used_instrument=GPIB0::3::INSTR\r\nhex_file_name_1=/lab/a.hex\r\n"
@@ -172,6 +172,22 @@ TEST(RecentFilesSave, OlderHigherKeysStayInTheFileUnread) {
     EXPECT_NE(read_file(settings.path()).find("hex_file_name_3=d\r\n"), std::string::npos);
     files.load(settings, "z");
     EXPECT_EQ(files.entries(), (Names{"z"}));
+}
+
+// A key that cannot be written fails the save, which still keeps every other key; a file
+// whose folder is missing fails it whoever runs it.
+TEST(RecentFilesSave, FailsWhenAnyKeyIsNotWritten) {
+    TempDir dir;
+    LoaderSettings settings(dir.file("loader.ini"));
+    RecentFiles files(false);
+    files.remember_file("/lab/a.hex");
+    EXPECT_FALSE(save_loader_settings(settings, files, "/lab/a\nb.hex", "GPIB0::3::INSTR"));
+    EXPECT_EQ(read_file(settings.path()),
+              "[HX4xLoader]\r\nhex_file_name_0=/lab/a.hex\r\nhex_file_name_1=\r\n"
+              "last_used_instrument=GPIB0::3::INSTR\r\n");
+
+    LoaderSettings nowhere(dir.file("missing folder/loader.ini"));
+    EXPECT_FALSE(save_loader_settings(nowhere, files, "/lab/a.hex", ""));
 }
 
 }  // namespace

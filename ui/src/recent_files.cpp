@@ -121,15 +121,24 @@ void load_last_used(const LoaderSettings& settings, std::string& selected_addres
     }
 }
 
-void save_loader_settings(LoaderSettings& settings, const RecentFiles& recent_files,
+bool save_loader_settings(LoaderSettings& settings, const RecentFiles& recent_files,
                           const std::string& firmware_file, const std::string& selected_address) {
+    // A program that could not name its settings file runs on defaults and loses nothing.
+    if (settings.path().empty()) {
+        return true;
+    }
+    bool saved = true;
     const std::vector<std::string>& entries = recent_files.entries();
     for (std::size_t n = 0; n < entries.size(); ++n) {
-        settings.write_indexed(n, settings_key::hex_file_name, settings_key::section, entries[n]);
+        saved &= settings.write_indexed(n, settings_key::hex_file_name, settings_key::section,
+                                        entries[n]);
     }
-    settings.write_indexed(entries.size(), settings_key::hex_file_name, settings_key::section, "");
-    settings.write(settings_key::section, settings_key::last_used_hex_file, firmware_file);
-    settings.write(settings_key::section, settings_key::last_used_instrument, selected_address);
+    saved &= settings.write_indexed(entries.size(), settings_key::hex_file_name,
+                                    settings_key::section, "");
+    saved &= settings.write(settings_key::section, settings_key::last_used_hex_file, firmware_file);
+    saved &= settings.write(settings_key::section, settings_key::last_used_instrument,
+                            selected_address);
+    return saved;
 }
 
 }  // namespace hx4x

@@ -28,4 +28,8 @@ PathAttributes path_attributes(const std::string& path);
 // Deletes the file (or link) at the path (DeleteFileA on Windows); true when it is gone.
 bool delete_file(const std::string& path);
 
+// Creates every missing folder of an absolute path (private to the user on POSIX); true when
+// the path is a folder afterwards.
+bool make_folders(const std::string& path);
+
 }  // namespace hx4x::platform

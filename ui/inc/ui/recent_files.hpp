@@ -60,8 +60,9 @@ void load_last_used(const LoaderSettings& settings, std::string& selected_addres
                     std::string& firmware_file);
 
 // The recent files in list order, an empty key after the last (older numbers beyond it stay
-// in the file and are never read), then the last used firmware file and instrument.
-void save_loader_settings(LoaderSettings& settings, const RecentFiles& recent_files,
+// in the file and are never read), then the last used firmware file and instrument. False
+// when any of it could not be written.
+bool save_loader_settings(LoaderSettings& settings, const RecentFiles& recent_files,
                           const std::string& firmware_file, const std::string& selected_address);
 
 }  // namespace hx4x
