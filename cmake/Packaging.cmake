@@ -33,13 +33,17 @@ if(TARGET loader_window_releases)
 
     if(UNIX AND NOT APPLE)
         set(resources ${PROJECT_SOURCE_DIR}/ui/resources)
-        install(FILES ${resources}/hx4x-loader.desktop
-            DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
-        # Drawn once from the logo by tools/artwork/make_icon.py; no image tool at build time.
-        foreach(size 128 256)
-            install(FILES ${resources}/icons/hx4x-loader-${size}.png
-                DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps
-                RENAME hx4x-loader.png)
+        # A menu entry per release, each under its product's name with its brand's mark as
+        # its icon (the entry's own name). The icons are drawn once from the logos by
+        # tools/artwork/make_icon.py; no image tool at build time.
+        foreach(entry hx4x-loader rv226x-loader lta5x-lma5x-loader)
+            install(FILES ${resources}/${entry}.desktop
+                DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+            foreach(size 128 256)
+                install(FILES ${resources}/icons/${entry}-${size}.png
+                    DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps
+                    RENAME ${entry}.png)
+            endforeach()
         endforeach()
     endif()
 endif()

@@ -1,11 +1,13 @@
 #!/usr/bin/env python3
-"""Makes the desktop icon from the square mark at the left of the main brand's logo band.
+"""Makes each release's desktop icon from the square mark at the left of its brand's logo.
 
-    python3 tools/artwork/make_icon.py [--logo FILE] [--out DIR]
+    python3 tools/artwork/make_icon.py [--resources DIR] [--out DIR]
 
-Writes hx4x-loader-SIZE.png for each icon size into DIR (ui/resources/icons/ by default),
-the mark enlarged by whole pixels so that its lines stay sharp. Run it again only when the
-logo changes; the build installs the committed files and needs no image tools.
+Writes NAME-SIZE.png for each release and icon size into DIR (ui/resources/icons/ by
+default): hx4x-loader from the main logo band, rv226x-loader and lta5x-lma5x-loader from
+the partner logos that stand in the partner brands' bands, each mark enlarged by whole
+pixels so that its lines stay sharp. Run it again only when a logo changes; the build
+installs the committed files and needs no image tools.
 """
 
 import argparse
@@ -18,8 +20,15 @@ sys.dont_write_bytecode = True  # no cache folder beside the committed scripts
 sys.path.insert(0, str(HERE))
 from make_artwork import ArtworkError, Picture, png_bytes  # noqa: E402
 
-# The amber frame of the mark (artwork.txt: "frame 10 7 32 32"), taken whole.
-MARK_X, MARK_Y, MARK_SIZE = 10, 7, 32
+# Per release: its icon name, the logo holding its mark and the mark's top left corner.
+# The main mark is the amber frame (artwork.txt: "frame 10 7 32 32") taken whole; the
+# partners' marks (the three bars, the ring) sit in the square left of their names.
+MARK_SIZE = 32
+ICONS = (
+    ('hx4x-loader', 'valdmore_logo.bmp', 10, 7),
+    ('rv226x-loader', 'dwern_logo.bmp', 8, 8),
+    ('lta5x-lma5x-loader', 'quorvelan_logo.bmp', 8, 8),
+)
 ICON_SIZES = (128, 256)
 
 
@@ -73,25 +82,28 @@ def read_bmp(path):
 
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
-    parser.add_argument('--logo', type=pathlib.Path,
-                        default=HERE.parent.parent / 'ui' / 'resources' / 'valdmore_logo.bmp')
+    parser.add_argument('--resources', type=pathlib.Path,
+                        default=HERE.parent.parent / 'ui' / 'resources')
     parser.add_argument('--out', type=pathlib.Path,
                         default=HERE.parent.parent / 'ui' / 'resources' / 'icons')
     options = parser.parse_args()
     try:
-        pixels = read_bmp(options.logo)
-        mark = [row[MARK_X:MARK_X + MARK_SIZE] for row in pixels[MARK_Y:MARK_Y + MARK_SIZE]]
-        if len(mark) != MARK_SIZE or any(len(row) != MARK_SIZE for row in mark):
-            raise ArtworkError(f"{options.logo} is too small for the mark")
         options.out.mkdir(parents=True, exist_ok=True)
-        for size in ICON_SIZES:
-            scale = size // MARK_SIZE
-            icon = Picture('icon', size, size, f'hx4x-loader-{size}.png')
-            icon.pixels = [[row[x // scale] for x in range(size)]
-                           for row in mark for _ in range(scale)]
-            data = png_bytes(icon)
-            (options.out / icon.file_name).write_bytes(data)
-            print(f"{icon.file_name}: {size} x {size}, {len(data)} bytes")
+        for name, logo, mark_x, mark_y in ICONS:
+            path = options.resources / logo
+            pixels = read_bmp(path)
+            mark = [row[mark_x:mark_x + MARK_SIZE]
+                    for row in pixels[mark_y:mark_y + MARK_SIZE]]
+            if len(mark) != MARK_SIZE or any(len(row) != MARK_SIZE for row in mark):
+                raise ArtworkError(f"{path} is too small for the mark")
+            for size in ICON_SIZES:
+                scale = size // MARK_SIZE
+                icon = Picture('icon', size, size, f'{name}-{size}.png')
+                icon.pixels = [[row[x // scale] for x in range(size)]
+                               for row in mark for _ in range(scale)]
+                data = png_bytes(icon)
+                (options.out / icon.file_name).write_bytes(data)
+                print(f"{icon.file_name}: {size} x {size}, {len(data)} bytes")
     except ArtworkError as error:
         print(f"make_icon: {error}", file=sys.stderr)
         return 1

@@ -13,7 +13,9 @@ namespace hx4x {
 
 namespace text = controller_text;
 
-UpdateController::UpdateController(LoaderView& view) : view_(view) {}
+UpdateController::UpdateController(UpdateView& view) : view_(view) {}
+
+UpdateController::UpdateController(LoaderView& window) : view_(window), window_(&window) {}
 
 bool UpdateController::refresh_instruments() {
     // An event dispatched from inside a step must not clear the list under a running update.
@@ -44,8 +46,8 @@ bool UpdateController::refresh_instruments() {
     } else {
         view_.list_select(wanted_found ? index : 0);
     }
-    if (view_.current_page() == page_instruments) {
-        view_.set_instruments_page_buttons(found);
+    if (window_ != nullptr && view_.current_page() == page_instruments) {
+        window_->set_instruments_page_buttons(found);
     }
     // An empty list forgets the address, so an absent counter is not remembered at exit.
     selected_address_ = view_.list_selected_text();
@@ -95,6 +97,16 @@ void UpdateController::start_update() {
     ScopeGuard disconnect([this] { close_counter(); });
 
     outcome_ = UpdateOutcome{};
+    // The file is checked before the counter hears anything: a folder, a special file or a
+    // file that does not load is refused while the counter is still untouched.
+    enter_step(UpdateStep::start_check);
+    firmware_file_ = view_.file_box_text();
+    outcome_.file = firmware_file_;
+    HexFileReader reader;
+    if (!firmware_file_usable(firmware_file_, reader)) {
+        return;
+    }
+
     enter_step(UpdateStep::open);
     if (!open_selected_counter()) {
         view_.show_page(page_instruments);
@@ -106,27 +118,25 @@ void UpdateController::start_update() {
     outcome_.before = protocol_.identity();
     view_.refresh_identification();
 
-    enter_step(UpdateStep::start_check);
-    firmware_file_ = view_.file_box_text();
-    outcome_.file = firmware_file_;
-    if (firmware_file_.empty()) {
-        view_.show_message(MessageKind::error, text::no_firmware_file);
-        return;
+    if (window_ != nullptr) {
+        window_->remember_file(firmware_file_);
     }
-    if (!file_exists(firmware_file_)) {
-        view_.show_message(MessageKind::error, text::firmware_file_missing + firmware_file_);
-        return;
-    }
-    view_.remember_file(firmware_file_);
-    if (!firmware_fits_counter(firmware_file_)) {
+    if (!firmware_fits_counter(firmware_file_, reader)) {
         return;
     }
     run_update(firmware_file_);
 }
 
-bool UpdateController::firmware_fits_counter(const std::string& file) {
+bool UpdateController::firmware_file_usable(const std::string& file, HexFileReader& reader) {
+    if (file.empty()) {
+        view_.show_message(MessageKind::error, text::no_firmware_file);
+        return false;
+    }
+    if (!file_exists(file)) {
+        view_.show_message(MessageKind::error, text::firmware_file_missing + file);
+        return false;
+    }
     enter_step(UpdateStep::parse);
-    HexFileReader reader;
     FirmwareVersion version;
     std::string reason;
     if (!load_firmware(reader, file, nullptr, nullptr, &version, &reason)) {
@@ -134,6 +144,12 @@ bool UpdateController::firmware_fits_counter(const std::string& file) {
         return false;
     }
     outcome_.file_version = version;
+    return true;
+}
+
+bool UpdateController::firmware_fits_counter(const std::string& file,
+                                             const HexFileReader& reader) {
+    enter_step(UpdateStep::parse);
     const std::string refusal =
         image_block_refusal(reader.records(), block_width_for(protocol_.identity().version_number));
     if (!refusal.empty()) {
@@ -191,8 +207,10 @@ void UpdateController::request_close() {
         update_running_ = false;
         return;
     }
-    view_.save_settings();
-    view_.close_window();
+    if (window_ != nullptr) {
+        window_->save_settings();
+        window_->close_window();
+    }
 }
 
 void UpdateController::file_dropped(const std::string& path) {
@@ -201,8 +219,10 @@ void UpdateController::file_dropped(const std::string& path) {
         return;
     }
     firmware_file_ = path;
-    view_.remember_file(path);
-    view_.post_auto_start();
+    if (window_ != nullptr) {
+        window_->remember_file(path);
+        window_->post_auto_start();
+    }
 }
 
 void UpdateController::auto_start() {

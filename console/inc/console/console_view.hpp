@@ -8,7 +8,7 @@
 #include "console/console_output.hpp"
 #include "console/console_presenter.hpp"
 #include "console/progress_renderer.hpp"
-#include "ui/loader_view.hpp"
+#include "ui/update_view.hpp"
 #include "ui/update_controller.hpp"
 
 namespace hx4x {
@@ -17,7 +17,7 @@ namespace hx4x {
 // search and on page 2 for an update; nothing else switches pages. The only events are
 // interrupts (Ctrl-C): a new one is taken as a cancel key at the controller's next safe
 // point, between blocks; during the burn it is refused with a warning instead.
-class ConsoleView : public LoaderView {
+class ConsoleView : public UpdateView {
   public:
     // Interrupts received so far; only its growth matters.
     using InterruptCount = std::function<unsigned()>;
@@ -69,13 +69,8 @@ class ConsoleView : public LoaderView {
     bool refresh_identification() override;
     std::vector<IdentificationRow> identification_rows() const override { return rows_; }
 
+    // No recent files or settings are kept on a console: several stations may run at once.
     std::string file_box_text() const override { return file_box_; }
-    // No settings are kept on a console: several stations may run at once.
-    void remember_file(const std::string&) override {}
-    void set_instruments_page_buttons(bool) override {}
-    void save_settings() override {}
-    void close_window() override {}
-    void post_auto_start() override {}
 
   private:
     ProgressRenderer& progress_;

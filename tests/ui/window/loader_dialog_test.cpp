@@ -7,6 +7,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTextBrowser>
 #include <QTimer>
@@ -108,15 +109,15 @@ class LoaderDialogTest : public ::testing::Test {
                                    readme_document(program_resource_bytes(), "product", "file"),
                                    to_qt_image(pictures.logo), to_qt_image(pictures.background)},
             gate);
-        dialog->set_settings_file(dir.file("loader.ini"));
-        dialog->set_firmware_file(options.firmware);
-        dialog->set_mask(options.mask);
-        dialog->set_selected_address("");
-        dialog->set_start(options.start);
-        dialog->set_skip_readme(options.skip_readme);
-        dialog->set_skip_burning(false);
-        dialog->set_dump_sending(false);
-        dialog->set_dump_firmware(false);
+        dialog->wizard().set_settings_file(dir.file("loader.ini"));
+        dialog->wizard().set_firmware_file(options.firmware);
+        dialog->wizard().set_mask(options.mask);
+        dialog->wizard().set_selected_address("");
+        dialog->wizard().set_start(options.start);
+        dialog->wizard().set_skip_readme(options.skip_readme);
+        dialog->wizard().set_skip_burning(false);
+        dialog->wizard().set_dump_sending(false);
+        dialog->wizard().set_dump_firmware(false);
         if (options.before_open) {
             options.before_open(*dialog);
         }
@@ -163,14 +164,14 @@ TEST_F(LoaderDialogTest, PagesFollowTheWizardAndTheClientIsThePictures) {
     auto dialog = open_window();
     EXPECT_EQ(dialog->client_size(), QSize(580, 388));
     EXPECT_EQ(dialog->size(), QSize(580, 388));
-    EXPECT_EQ(dialog->current_page(), page_readme);
+    EXPECT_EQ(dialog->wizard().current_page(), page_readme);
     EXPECT_TRUE(dialog->readme_box()->isVisible());
     EXPECT_TRUE(dialog->next_button()->isDefault());
     EXPECT_NE(dialog->readme_box()->toPlainText().indexOf(QStringLiteral("product")), -1);
 
     // Enter means Next: the search runs and page 1 lists the emulated counter.
     dialog->next_button()->click();
-    EXPECT_EQ(dialog->current_page(), page_instruments);
+    EXPECT_EQ(dialog->wizard().current_page(), page_instruments);
     EXPECT_EQ(dialog->instruments_label()->text(),
               QStringLiteral("Connected instruments (matched by \"(USB|GPIB)?*::INSTR\"):"));
     EXPECT_EQ(dialog->instrument_list()->count(), 1);
@@ -178,9 +179,9 @@ TEST_F(LoaderDialogTest, PagesFollowTheWizardAndTheClientIsThePictures) {
     EXPECT_TRUE(dialog->back_button()->isVisible());
 
     dialog->next_button()->click();
-    EXPECT_EQ(dialog->current_page(), page_update);
-    ASSERT_EQ(dialog->identification_rows().size(), 5u);
-    EXPECT_EQ(dialog->identification_rows()[2].value, "HX-40XL-Emulated");
+    EXPECT_EQ(dialog->wizard().current_page(), page_update);
+    ASSERT_EQ(dialog->wizard().identification_rows().size(), 5u);
+    EXPECT_EQ(dialog->wizard().identification_rows()[2].value, "HX-40XL-Emulated");
     EXPECT_TRUE(dialog->start_button()->isDefault());
     EXPECT_FALSE(dialog->controller().protocol().session().is_open())
         << "the counter opened to fill the view is closed again";
@@ -189,13 +190,13 @@ TEST_F(LoaderDialogTest, PagesFollowTheWizardAndTheClientIsThePictures) {
     EXPECT_EQ(dialog->file_box()->geometry().center().y(), browse.center().y());
 
     dialog->back_button()->click();
-    EXPECT_EQ(dialog->current_page(), page_instruments);
+    EXPECT_EQ(dialog->wizard().current_page(), page_instruments);
     EXPECT_TRUE(presenter.boxes.empty());
 }
 
 TEST_F(LoaderDialogTest, AnUpdateRunsInTheBusyStateAndTheSettingsAreKept) {
     auto dialog = open_window(true);
-    EXPECT_EQ(dialog->current_page(), page_instruments);
+    EXPECT_EQ(dialog->wizard().current_page(), page_instruments);
     EXPECT_FALSE(dialog->back_button()->isVisible()) << "no readme to go back to";
     dialog->next_button()->click();
     dialog->file_box()->setEditText(to_qt(firmware));
@@ -229,7 +230,7 @@ TEST_F(LoaderDialogTest, StartUpdatesByItselfAndRefusesADropDuringTheRun) {
     options.mask = "";
     bool dropped = false;
     options.before_open = [&](ScriptedDialog& opening) {
-        EXPECT_EQ(opening.current_page(), page_readme);
+        EXPECT_EQ(opening.wizard().current_page(), page_readme);
         opening.on_status = [&](const std::string& caption) {
             if (caption == text::sending_caption && !dropped) {
                 dropped = true;
@@ -239,7 +240,7 @@ TEST_F(LoaderDialogTest, StartUpdatesByItselfAndRefusesADropDuringTheRun) {
     };
     // The automatic-start request is handled as the window opens.
     auto dialog = open_window(options);
-    EXPECT_EQ(dialog->current_page(), page_update);
+    EXPECT_EQ(dialog->wizard().current_page(), page_update);
     EXPECT_TRUE(dropped);
     EXPECT_TRUE(dialog->controller().outcome().succeeded()) << presenter.boxes.back().text;
     const auto refusals = std::count_if(
@@ -389,6 +390,77 @@ TEST_F(LoaderDialogTest, BrowseStartsAtTheFileAndEscapeKeepsTheSettings) {
     EXPECT_NE(
         testing_support::read_file(dir.file("loader.ini")).find("last_used_hex_file=" + firmware),
         std::string::npos);
+}
+
+}  // namespace
+}  // namespace hx4x
+
+namespace hx4x {
+namespace {
+
+// Tab and Shift+Tab walk every enabled control of each page in reading order and come back
+// round; neither view keeps the focus to walk its own rows.
+TEST_F(LoaderDialogTest, TabWalksEachPageInReadingOrder) {
+    auto dialog = open_window();
+    const std::vector<std::vector<Control>> pages = {
+        {Control::readme, Control::exit, Control::next},
+        {Control::instruments, Control::refresh, Control::exit, Control::back, Control::next},
+        {Control::identification, Control::file_box, Control::browse, Control::exit,
+         Control::back, Control::start}};
+    const auto focused = [&]() -> int {
+        QWidget* focus = QApplication::focusWidget();
+        for (std::size_t i = 0; i < control_count; ++i) {
+            QWidget* control = dialog->control(static_cast<Control>(i));
+            if (focus != nullptr && (focus == control || control->isAncestorOf(focus))) {
+                return static_cast<int>(i);
+            }
+        }
+        return -1;
+    };
+    // From the page's first control, one press per control: where the focus stood after each.
+    const auto walk = [&](const std::vector<Control>& page, int key) {
+        dialog->control(page.front())->setFocus();
+        QCoreApplication::processEvents();
+        std::vector<int> seen;
+        for (std::size_t step = 0; step < page.size(); ++step) {
+            post_key(*dialog, key);
+            QCoreApplication::processEvents();
+            seen.push_back(focused());
+        }
+        return seen;
+    };
+    for (std::size_t page = 0; page < pages.size(); ++page) {
+        if (page > 0) {
+            dialog->next_button()->click();
+        }
+        ASSERT_EQ(dialog->wizard().current_page(), static_cast<int>(page));
+        std::vector<int> forward;
+        std::vector<int> backward;
+        for (std::size_t i = 1; i <= pages[page].size(); ++i) {
+            forward.push_back(static_cast<int>(pages[page][i % pages[page].size()]));
+            backward.push_back(static_cast<int>(pages[page][pages[page].size() - i]));
+        }
+        EXPECT_EQ(walk(pages[page], Qt::Key_Tab), forward) << "page " << page;
+        EXPECT_EQ(walk(pages[page], Qt::Key_Backtab), backward) << "page " << page;
+    }
+}
+
+// Raised by a later copy while it shows a box, the window keeps its box in front: behind
+// the window it blocks, the box could be neither seen nor answered.
+TEST_F(LoaderDialogTest, RaisingTheWindowKeepsItsBoxInFront) {
+    auto dialog = open_window();
+    QMessageBox box(QMessageBox::Critical, QStringLiteral("HX-4x Firmware Loader"),
+                    QStringLiteral("error"), QMessageBox::Ok, dialog.get());
+    box.setWindowModality(Qt::ApplicationModal);
+    box.show();
+    QCoreApplication::processEvents();
+    dialog->activateWindow();
+    QCoreApplication::processEvents();
+    dialog->bring_to_front();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(QApplication::activeModalWidget(), &box);
+    EXPECT_EQ(QApplication::activeWindow(), &box);
+    box.close();
 }
 
 }  // namespace

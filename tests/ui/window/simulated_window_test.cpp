@@ -5,6 +5,8 @@
 #include <QComboBox>
 #include <QPushButton>
 
+#include <sys/stat.h>
+
 #include <cstdlib>
 #include <fstream>
 #include <optional>
@@ -82,8 +84,8 @@ class SimulatedWindowTest : public ::testing::Test {
                                                                   to_qt_image(pictures.logo),
                                                                   to_qt_image(pictures.background)},
                                            gate_);
-        dialog->set_settings_file(dir_.file("loader.ini"));
-        dialog->set_skip_readme(true);
+        dialog->wizard().set_settings_file(dir_.file("loader.ini"));
+        dialog->wizard().set_skip_readme(true);
         dialog->show();
         dialog->initialise();
         QCoreApplication::processEvents();
@@ -107,7 +109,7 @@ TEST_F(SimulatedWindowTest, ConfirmedAndDeclinedUpdates) {
         auto dialog = open_window();
         ASSERT_EQ(dialog->list_count(), 1u);
         dialog->next_button()->click();
-        ASSERT_EQ(dialog->current_page(), page_update);
+        ASSERT_EQ(dialog->wizard().current_page(), page_update);
         dialog->file_box()->setEditText(to_qt(firmware_));
         dialog->start_button()->click();
         const UpdateOutcome& outcome = dialog->controller().outcome();
@@ -130,11 +132,69 @@ TEST_F(SimulatedWindowTest, PageTwoIsRefusedWhenTheCounterCannotBeOpened) {
     auto dialog = open_window();
     ASSERT_EQ(dialog->list_count(), 1u);
     dialog->next_button()->click();
-    EXPECT_EQ(dialog->current_page(), page_instruments);
+    EXPECT_EQ(dialog->wizard().current_page(), page_instruments);
     ASSERT_FALSE(presenter_.boxes.empty());
     EXPECT_EQ(presenter_.boxes.back().text.rfind(text::open_failure_head, 0), 0u);
     EXPECT_TRUE(dialog->next_button()->isVisible());
 }
+
+// A file box naming no usable firmware file is refused at Start before the counter hears
+// a single command: nothing prepared, nothing to reset.
+struct RefusalCase {
+    const char* name;
+    // Makes the entry in the folder and returns what is typed in the file box.
+    std::string (*make)(const testing_support::TempDir& dir);
+    const char* message_head;
+};
+
+class PreflightRefusal : public SimulatedWindowTest,
+                         public ::testing::WithParamInterface<RefusalCase> {};
+
+TEST_P(PreflightRefusal, SendsNothingToTheCounter) {
+    start_bus("");
+    auto dialog = open_window();
+    dialog->next_button()->click();
+    ASSERT_EQ(dialog->wizard().current_page(), page_update);
+    const std::string before = written();
+    dialog->file_box()->setEditText(to_qt(GetParam().make(dir_)));
+    dialog->start_button()->click();
+    ASSERT_FALSE(presenter_.boxes.empty());
+    EXPECT_EQ(presenter_.boxes.back().text.rfind(GetParam().message_head, 0), 0u)
+        << presenter_.boxes.back().text;
+    EXPECT_EQ(written(), before);
+    EXPECT_TRUE(dialog->start_button()->isEnabled());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    NoFirmwareFile, PreflightRefusal,
+    ::testing::Values(
+        RefusalCase{"Empty", [](const testing_support::TempDir&) { return std::string(); },
+                    text::no_firmware_file},
+        RefusalCase{"Missing",
+                    [](const testing_support::TempDir& dir) { return dir.file("gone.hex"); },
+                    text::firmware_file_missing},
+        RefusalCase{"Folder",
+                    [](const testing_support::TempDir& dir) {
+                        const std::string folder = dir.file("folder.hex");
+                        mkdir(folder.c_str(), 0700);
+                        return folder;
+                    },
+                    "Error parsing file '"},
+        RefusalCase{"Fifo",
+                    [](const testing_support::TempDir& dir) {
+                        const std::string fifo = dir.file("fifo.hex");
+                        mkfifo(fifo.c_str(), 0600);
+                        return fifo;
+                    },
+                    "Error parsing file '"},
+        RefusalCase{"NotIntelHex",
+                    [](const testing_support::TempDir& dir) {
+                        const std::string file = dir.file("text.hex");
+                        testing_support::write_file(file, "not a hex file\n");
+                        return file;
+                    },
+                    "Error parsing file '"}),
+    [](const ::testing::TestParamInfo<RefusalCase>& param) { return param.param.name; });
 
 }  // namespace
 }  // namespace hx4x

@@ -8,6 +8,7 @@
 #include "firmware/hex_file_reader.hpp"
 #include "instrument/counter_lock.hpp"
 #include "ui/loader_view.hpp"
+#include "ui/update_view.hpp"
 #include "ui/update_outcome.hpp"
 #include "update/counter_protocol.hpp"
 
@@ -15,12 +16,14 @@ namespace hx4x {
 
 // The logic behind the loader window: refreshes the instruments, opens the selected counter,
 // checks what the operator asked for and runs an update step by step on the calling thread,
-// talking to the window only through LoaderView. Long steps call back at each piece of
+// talking to its front end only through UpdateView, and to a window also through LoaderView. Long steps call back at each piece of
 // progress; the callback moves the bar and lets the window handle its pending events, which
 // is how Cancel, a close request, Enter and Escape reach a running update.
 class UpdateController {
   public:
-    explicit UpdateController(LoaderView& view);
+    // A front end without a window keeps no recent files or settings and never closes.
+    explicit UpdateController(UpdateView& view);
+    explicit UpdateController(LoaderView& window);
     UpdateController(const UpdateController&) = delete;
     UpdateController& operator=(const UpdateController&) = delete;
 
@@ -80,9 +83,13 @@ class UpdateController {
     bool open_counter();
     // Closes the session and gives up the claim on the counter.
     void close_counter();
-    // Whether the firmware file can go to the connected counter at all: read once more and
-    // built into its blocks before anything that changes the counter is sent.
-    bool firmware_fits_counter(const std::string& file);
+    // Whether the file named in the file box is a firmware file at all: named, a regular file
+    // that exists and loads. Checked before any command reaches the counter, so a file that
+    // would be refused later never costs a prepared counter.
+    bool firmware_file_usable(const std::string& file, HexFileReader& reader);
+    // Whether the loaded image can go to the connected counter: built into the blocks its
+    // firmware takes before anything that changes the counter is sent.
+    bool firmware_fits_counter(const std::string& file, const HexFileReader& reader);
     // The reset that ends a run; says so when it could not be sent, for the counter may then
     // still be in loading mode.
     bool final_reset();
@@ -103,7 +110,9 @@ class UpdateController {
     // How a cancellable step that could not go on ended: by a cancel or by a failure.
     void note_stopped();
 
-    LoaderView& view_;
+    UpdateView& view_;
+    // The same front end when it is a window, else null.
+    LoaderView* window_ = nullptr;
     CounterProtocol protocol_;
     bool update_running_ = false;
     bool skip_readme_ = false;

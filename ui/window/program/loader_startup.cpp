@@ -4,24 +4,15 @@
 #include <QLocalServer>
 #include <QLocalSocket>
 
+#include <memory>
 #include <optional>
 #include <string>
-#include <vector>
 
-#include "AuxLib/logger.hpp"
-#include "AuxLib/operator_message.hpp"
-#include "app/loader_app.hpp"
-#include "app/version_info.hpp"
+#include "app/loader_startup.hpp"
 #include "cmdline/argv_command_line.hpp"
-#include "cmdline/file_path.hpp"
 #include "platform/command_line_rules.hpp"
-#include "platform/instance_token.hpp"
-#include "platform/module_path.hpp"
 #include "platform/process_info.hpp"
 #include "platform/window_raise.hpp"
-#include "ui/brand_pictures.hpp"
-#include "ui/product_text.hpp"
-#include "ui/readme_page.hpp"
 #include "ui_window/input_gate.hpp"
 #include "ui_window/loader_dialog.hpp"
 #include "ui_window/qt_message_presenter.hpp"
@@ -31,8 +22,6 @@ namespace hx4x {
 
 namespace {
 
-// One name for every file name and brand, so that any two copies exclude each other.
-constexpr char instance_token_name[] = "VALDMORE_HX4x_RV226x_FIRMWARE_LOADER_IS_RUNNING";
 constexpr char raise_request[] = "raise";
 
 QString raise_channel_name() {
@@ -40,35 +29,54 @@ QString raise_channel_name() {
            QString::number(static_cast<qulonglong>(platform::user_id()));
 }
 
-// Brings the running copy's window to the front: by its title where the system finds
-// windows so (Windows), else by asking that copy over its local channel.
-void raise_running_copy(const std::string& program_name) {
-    if (platform::raise_window_titled(program_name)) {
-        return;
-    }
-    QLocalSocket socket;
-    socket.connectToServer(raise_channel_name());
-    if (socket.waitForConnected(1000)) {
-        socket.write(raise_request);
-        socket.waitForBytesWritten(1000);
-    }
-}
+// The window on Qt: the dialog, and a local channel on which a later copy asks it to come
+// to the front where the system cannot find windows by title.
+class QtFrontEnd : public LoaderFrontEnd {
+  public:
+    explicit QtFrontEnd(InputGate& gate) : gate_(gate) {}
 
-// Restores the window unless it is maximised, then makes it the active one.
-void bring_to_front(QWidget& window) {
-    if ((window.windowState() & Qt::WindowMaximized) == 0) {
-        window.showNormal();
+    void raise_running_copy(const std::string& program_name) override {
+        if (platform::raise_window_titled(program_name)) {
+            return;
+        }
+        QLocalSocket socket;
+        socket.connectToServer(raise_channel_name());
+        if (socket.waitForConnected(1000)) {
+            socket.write(raise_request);
+            socket.waitForBytesWritten(1000);
+        }
     }
-    window.raise();
-    window.activateWindow();
-}
 
-void start_log(const CommandLineParser& parser) {
-    FilePath log_file;
-    log_file.assign(parser.program_path().full_path());
-    log_file.extension = "log";
-    Logger::instance().set_log_file(log_file.full_path(), true);
-}
+    OptionsReceiver& create_window(LoaderIdentity identity) override {
+        dialog_ = std::make_unique<LoaderDialog>(
+            LoaderDialog::Identity{std::move(identity.program_name), std::move(identity.readme),
+                                   to_qt_image(identity.pictures.logo),
+                                   to_qt_image(identity.pictures.background)},
+            gate_);
+        return dialog_->wizard();
+    }
+
+    void run_window() override {
+        QLocalServer raise_channel;
+        QLocalServer::removeServer(raise_channel_name());
+        raise_channel.listen(raise_channel_name());
+        QObject::connect(&raise_channel, &QLocalServer::newConnection, dialog_.get(), [&] {
+            while (QLocalSocket* caller = raise_channel.nextPendingConnection()) {
+                caller->deleteLater();
+                dialog_->bring_to_front();
+            }
+        });
+        dialog_->show();
+        dialog_->initialise();
+        dialog_->exec();
+    }
+
+    void destroy_window() override { dialog_.reset(); }
+
+  private:
+    InputGate& gate_;
+    std::unique_ptr<LoaderDialog> dialog_;
+};
 
 }  // namespace
 
@@ -85,51 +93,11 @@ int run_loader(int argc, char** argv) {
     font.setPointSize(8);
     QApplication::setFont(font);
 
-    VersionInfo version;
-    version.read(platform::module_path());
-    const std::string program_name = version.string_value("InternalName");
-    set_message_title(program_name);
-
-    bool existed = false;
-    const std::unique_ptr<platform::InstanceToken> token =
-        platform::claim_instance_token(instance_token_name, existed);
-    if (!token) {
-        if (existed && !program_name.empty()) {
-            raise_running_copy(program_name);
-        }
-        return 0;
-    }
-
     QtMessagePresenter presenter;
-    set_message_presenter(&presenter);
     InputGate gate;
     application.installEventFilter(&gate);
-
-    const BrandPictures pictures = program_brand_pictures(release_file_name(version));
-    LoaderDialog dialog({program_name, program_readme(version), to_qt_image(pictures.logo),
-                         to_qt_image(pictures.background)},
-                        gate);
-    LoaderApp loader;
-    if (!loader.process_command_line(dialog, command_line)) {
-        return 0;
-    }
-    start_log(loader.parser());
-
-    QLocalServer raise_channel;
-    QLocalServer::removeServer(raise_channel_name());
-    raise_channel.listen(raise_channel_name());
-    QObject::connect(&raise_channel, &QLocalServer::newConnection, &dialog, [&] {
-        while (QLocalSocket* caller = raise_channel.nextPendingConnection()) {
-            caller->deleteLater();
-            bring_to_front(dialog);
-        }
-    });
-
-    dialog.show();
-    dialog.initialise();
-    dialog.exec();
-    set_message_presenter(nullptr);
-    return 0;
+    QtFrontEnd front_end(gate);
+    return run_loader_startup(front_end, presenter, command_line);
 }
 
 }  // namespace hx4x

@@ -1,23 +1,21 @@
-// The update controller's view operations on the window's controls.
+// The wizard's operations on the window's widgets.
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QLabel>
-#include <QLineEdit>
 #include <QListWidget>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTableWidget>
+#include <QTextBrowser>
 
 #include "AuxLib/operator_message.hpp"
 #include "platform/message_box.hpp"
-#include "ui/loader_settings.hpp"
 #include "ui_window/loader_dialog.hpp"
 #include "ui_window/qt_text.hpp"
 
 namespace hx4x {
 
 namespace {
-
-constexpr int gap = 10;
 
 // A pending input event as the controller sees it: opaque but for the cancel keys.
 class HeldInput : public ViewEvent {
@@ -31,6 +29,130 @@ class HeldInput : public ViewEvent {
 };
 
 }  // namespace
+
+Extent LoaderDialog::control_size(Control which) const {
+    const QSize size = sizes_[static_cast<std::size_t>(which)];
+    return {size.width(), size.height()};
+}
+
+Extent LoaderDialog::logo_size() const {
+    return {identity_.logo.width(), identity_.logo.height()};
+}
+
+Extent LoaderDialog::background_size() const {
+    return {identity_.background.width(), identity_.background.height()};
+}
+
+void LoaderDialog::set_client_size(Extent size) {
+    setFixedSize(size.width, size.height);
+}
+
+QSize LoaderDialog::client_size() const {
+    const ClientArea& client = wizard_.client();
+    return {client.size.width, client.size.height};
+}
+
+void LoaderDialog::set_title(const std::string& title) {
+    setWindowTitle(to_qt(title));
+}
+
+void LoaderDialog::load_readme() {
+    readme_->setDocument(to_qt_document(identity_.readme, readme_));
+}
+
+void LoaderDialog::rewind_readme() {
+    QTextCursor cursor = readme_->textCursor();
+    cursor.movePosition(QTextCursor::Start);
+    readme_->setTextCursor(cursor);
+}
+
+void LoaderDialog::accept_drops() {
+    setAcceptDrops(true);
+}
+
+void LoaderDialog::place_controls(const Placement& placement) {
+    for (std::size_t i = 0; i < control_count; ++i) {
+        QWidget* widget = controls_[i];
+        const std::optional<Rect>& rect = placement[static_cast<Control>(i)];
+        if (!rect) {
+            widget->hide();
+            continue;
+        }
+        widget->setFixedSize(rect->width, rect->height);
+        widget->move(rect->x, rect->y);
+        widget->show();
+    }
+}
+
+void LoaderDialog::hide_control(Control which) {
+    control(which)->hide();
+}
+
+void LoaderDialog::set_enabled(Control which, bool enabled) {
+    control(which)->setEnabled(enabled);
+}
+
+void LoaderDialog::make_default(Control which) {
+    auto* button = qobject_cast<QPushButton*>(control(which));
+    for (QPushButton* other : findChildren<QPushButton*>()) {
+        other->setDefault(other == button);
+    }
+    control(which)->setFocus();
+}
+
+void LoaderDialog::set_tab_order(const std::vector<Control>& order) {
+    for (std::size_t i = 1; i < order.size(); ++i) {
+        QWidget::setTabOrder(control(order[i - 1]), control(order[i]));
+    }
+}
+
+void LoaderDialog::set_instruments_caption(const std::string& text) {
+    instruments_label_->setText(to_qt(text));
+}
+
+void LoaderDialog::show_identification(const std::vector<IdentificationRow>& rows) {
+    identification_->setRowCount(0);
+    for (const IdentificationRow& row : rows) {
+        const int at = identification_->rowCount();
+        identification_->insertRow(at);
+        identification_->setItem(at, 0, new QTableWidgetItem(to_qt(row.label)));
+        identification_->setItem(at, 1, new QTableWidgetItem(to_qt(row.value)));
+        // Five rows fill the view exactly.
+        identification_->setRowHeight(at, (identification_->height() - 4) / 5);
+    }
+}
+
+void LoaderDialog::show_recent_files(const std::vector<std::string>& entries,
+                                     std::optional<std::size_t> selected) {
+    const QSignalBlocker quiet(file_box_);
+    file_box_->clear();
+    for (const std::string& entry : entries) {
+        file_box_->addItem(to_qt(entry));
+    }
+    file_box_->setCurrentIndex(selected ? static_cast<int>(*selected) : -1);
+    if (!selected) {
+        file_box_->setEditText(QString());
+    }
+}
+
+std::string LoaderDialog::file_box_text() const {
+    // The edit field shows the selected entry, or what the operator typed over it.
+    return from_qt(file_box_->currentText());
+}
+
+void LoaderDialog::repaint_now() {
+    repaint();
+}
+
+void LoaderDialog::post_request(WizardRequest request) {
+    const int type =
+        request == WizardRequest::auto_start ? auto_start_event : initial_refresh_event;
+    QCoreApplication::postEvent(this, new QEvent(static_cast<QEvent::Type>(type)));
+}
+
+void LoaderDialog::close_dialog() {
+    done(QDialog::Accepted);
+}
 
 void LoaderDialog::set_status(const std::string& text) {
     status_->setText(to_qt(text));
@@ -78,44 +200,6 @@ bool LoaderDialog::ask_yes_no(const std::string& text) {
                .ask() == platform::answer_yes;
 }
 
-void LoaderDialog::enter_busy_state() {
-    for (QWidget* control : {static_cast<QWidget*>(file_box_), static_cast<QWidget*>(back_),
-                             static_cast<QWidget*>(start_), static_cast<QWidget*>(browse_)}) {
-        control->setEnabled(false);
-    }
-    exit_->hide();
-    cancel_->move(gap, client_height_ - cancel_->height() - gap);
-    cancel_->show();
-    const int width = client_width_ - 2 * gap;
-    status_->resize(width, status_->height());
-    progress_->resize(width, progress_->height());
-    const int file_bottom = file_box_->geometry().bottom() + 1;
-    const int label_y =
-        file_bottom +
-        (cancel_->y() - file_bottom - status_->height() - gap - progress_->height()) / 2;
-    status_->move(gap, label_y);
-    progress_->move(gap, label_y + status_->height() + gap);
-    status_->show();
-    progress_->show();
-}
-
-void LoaderDialog::leave_busy_state() {
-    status_->hide();
-    progress_->hide();
-    cancel_->hide();
-    exit_->move(gap, client_height_ - exit_->height() - gap);
-    exit_->show();
-    for (QWidget* control : {static_cast<QWidget*>(file_box_), static_cast<QWidget*>(back_),
-                             static_cast<QWidget*>(browse_), static_cast<QWidget*>(start_)}) {
-        control->setEnabled(true);
-    }
-    make_default(start_);
-}
-
-void LoaderDialog::hide_cancel() {
-    cancel_->hide();
-}
-
 void LoaderDialog::list_clear() {
     const QSignalBlocker quiet(instruments_);
     instruments_->clear();
@@ -141,55 +225,6 @@ std::string LoaderDialog::list_selected_text() const {
         return {};
     }
     return from_qt(item->text());
-}
-
-bool LoaderDialog::refresh_identification() {
-    const bool open = controller_.rebuild_identification(rows_);
-    identification_->setRowCount(0);
-    for (const IdentificationRow& row : rows_) {
-        const int at = identification_->rowCount();
-        identification_->insertRow(at);
-        identification_->setItem(at, 0, new QTableWidgetItem(to_qt(row.label)));
-        identification_->setItem(at, 1, new QTableWidgetItem(to_qt(row.value)));
-        identification_->setRowHeight(at, (identification_->height() - 4) / 5);
-    }
-    return open;
-}
-
-std::string LoaderDialog::file_box_text() const {
-    // The edit field shows the selected entry, or what the operator typed over it.
-    return from_qt(file_box_->currentText());
-}
-
-void LoaderDialog::remember_file(const std::string& name) {
-    recent_.remember_file(name);
-    mirror_recent_files();
-}
-
-void LoaderDialog::mirror_recent_files() {
-    const QSignalBlocker quiet(file_box_);
-    file_box_->clear();
-    for (const std::string& entry : recent_.entries()) {
-        file_box_->addItem(to_qt(entry));
-    }
-    const auto selected = recent_.selected();
-    file_box_->setCurrentIndex(selected ? static_cast<int>(*selected) : -1);
-    if (!selected) {
-        file_box_->setEditText(QString());
-    }
-}
-
-void LoaderDialog::set_instruments_page_buttons(bool found) {
-    if (page_ != page_instruments && !instruments_label_->isVisible()) {
-        return;
-    }
-    next_->setEnabled(found);
-    make_default(found ? next_ : refresh_);
-}
-
-void LoaderDialog::save_settings() {
-    save_loader_settings(settings_, recent_, controller_.firmware_file(),
-                         controller_.selected_address());
 }
 
 }  // namespace hx4x

@@ -3,16 +3,14 @@
 #include <QDialog>
 #include <QImage>
 
+#include <array>
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "app/options_receiver.hpp"
-#include "ui/loader_settings.hpp"
-#include "ui/loader_view.hpp"
-#include "ui/recent_files.hpp"
+#include "ui/loader_wizard.hpp"
 #include "ui/rich_text_document.hpp"
-#include "ui/update_controller.hpp"
+#include "ui/wizard_window.hpp"
 #include "ui_window/input_gate.hpp"
 
 class QComboBox;
@@ -25,12 +23,11 @@ class QTextBrowser;
 
 namespace hx4x {
 
-struct BrandPictures;
-
-// The program's window: a borderless dialog whose client area is the logo band over the
-// background picture, with the controls laid over it as a three-page wizard. It is the
-// update controller's view and nothing more: every decision is the controller's.
-class LoaderDialog : public QDialog, public LoaderView, public OptionsReceiver {
+// The program's window on Qt Widgets: a borderless dialog whose client area is the logo band
+// over the background picture, with the controls laid over it. It creates the widgets, puts
+// them where the wizard says and turns Qt's events into the wizard's calls; every decision is
+// the wizard's or its controller's.
+class LoaderDialog : public QDialog, public WizardWindow {
   public:
     // What the window shows that comes from the program file.
     struct Identity {
@@ -43,27 +40,37 @@ class LoaderDialog : public QDialog, public LoaderView, public OptionsReceiver {
     LoaderDialog(Identity identity, InputGate& gate);
     ~LoaderDialog() override;
 
-    UpdateController& controller() { return controller_; }
-    const LoaderSettings& settings() const { return settings_; }
-    const RecentFiles& recent_files() const { return recent_; }
+    LoaderWizard& wizard() { return wizard_; }
+    const LoaderWizard& wizard() const { return wizard_; }
+    UpdateController& controller() { return wizard_.controller(); }
 
     // Fills the window and posts the first request, as a newly opened window does.
-    void initialise();
+    void initialise() { wizard_.initialise(); }
+    // Brings the window to the front with the modal box it is showing, if any, above it.
+    void bring_to_front();
 
-    // OptionsReceiver
-    void set_settings_file(const std::string& path) override;
-    void set_firmware_file(const std::string& path) override;
-    void set_mask(const std::string& mask) override;
-    void set_selected_address(const std::string& address) override;
-    void set_start(bool start) override;
-    void set_skip_readme(bool skip) override;
-    void set_skip_burning(bool skip) override;
-    void set_dump_sending(bool dump) override;
-    void set_dump_firmware(bool dump) override;
-
-    // LoaderView
-    int current_page() const override { return page_; }
-    void show_page(int page) override;
+    // WizardWindow
+    Extent control_size(Control control) const override;
+    Extent logo_size() const override;
+    Extent background_size() const override;
+    void set_client_size(Extent size) override;
+    void set_title(const std::string& title) override;
+    void load_readme() override;
+    void rewind_readme() override;
+    void accept_drops() override;
+    void place_controls(const Placement& placement) override;
+    void hide_control(Control control) override;
+    void set_enabled(Control control, bool enabled) override;
+    void make_default(Control button) override;
+    void set_tab_order(const std::vector<Control>& order) override;
+    void set_instruments_caption(const std::string& text) override;
+    void show_identification(const std::vector<IdentificationRow>& rows) override;
+    void show_recent_files(const std::vector<std::string>& entries,
+                           std::optional<std::size_t> selected) override;
+    std::string file_box_text() const override;
+    void repaint_now() override;
+    void post_request(WizardRequest request) override;
+    void close_dialog() override;
     void set_status(const std::string& text) override;
     void set_progress_range(std::uint32_t max) override;
     std::uint32_t progress_max() const override;
@@ -73,24 +80,14 @@ class LoaderDialog : public QDialog, public LoaderView, public OptionsReceiver {
     void drain_paint_events() override;
     void show_message(MessageKind kind, const std::string& text) override;
     bool ask_yes_no(const std::string& text) override;
-    void enter_busy_state() override;
-    void leave_busy_state() override;
-    void hide_cancel() override;
     void list_clear() override;
     void list_add(const std::string& text) override;
     std::size_t list_count() const override;
     void list_select(std::size_t index) override;
     std::string list_selected_text() const override;
-    bool refresh_identification() override;
-    std::vector<IdentificationRow> identification_rows() const override { return rows_; }
-    std::string file_box_text() const override;
-    void remember_file(const std::string& name) override;
-    void set_instruments_page_buttons(bool found) override;
-    void save_settings() override;
-    void close_window() override;
-    void post_auto_start() override;
 
     // The controls, for the window's tests.
+    QWidget* control(Control which) const { return controls_[static_cast<std::size_t>(which)]; }
     QPushButton* next_button() const { return next_; }
     QPushButton* back_button() const { return back_; }
     QPushButton* start_button() const { return start_; }
@@ -102,8 +99,9 @@ class LoaderDialog : public QDialog, public LoaderView, public OptionsReceiver {
     QLabel* status_label() const { return status_; }
     QLabel* instruments_label() const { return instruments_label_; }
     QListWidget* instrument_list() const { return instruments_; }
+    QTableWidget* identification_view() const { return identification_; }
     QTextBrowser* readme_box() const { return readme_; }
-    QSize client_size() const { return {client_width_, client_height_}; }
+    QSize client_size() const;
 
     // The window's two requests, handled after the event that posted them.
     static const int auto_start_event;
@@ -122,31 +120,16 @@ class LoaderDialog : public QDialog, public LoaderView, public OptionsReceiver {
   private:
     void create_controls();
     void connect_controls();
-    // Places the controls of one page; false when page 2 cannot show an open counter.
-    bool place_page(int page);
-    void switch_page(int page);
-    void next_clicked();
-    void back_clicked();
     void browse_clicked();
-    void mirror_recent_files();
-    void make_default(QPushButton* button);
-    int bottom_row_y(const QWidget* control) const;
 
     Identity identity_;
     InputGate& gate_;
-    UpdateController controller_;
-    LoaderSettings settings_;
-    RecentFiles recent_;
-    std::vector<IdentificationRow> rows_;
-    int page_ = page_readme;
-    bool start_option_ = false;
-    bool skip_readme_ = false;
-    int client_width_ = 0;
-    int client_height_ = 0;
-    int logo_height_ = 0;
+    LoaderWizard wizard_;
     QPoint drag_offset_;
     bool dragging_ = false;
 
+    std::array<QWidget*, control_count> controls_{};
+    std::array<QSize, control_count> sizes_{};
     QTextBrowser* readme_ = nullptr;
     QTableWidget* identification_ = nullptr;
     QListWidget* instruments_ = nullptr;
