@@ -6,7 +6,7 @@
 #
 # Writes into OUTPUT_DIR (build/screenshots by default) a PNG of each page, of the busy
 # state while sending and while burning, of the confirmation and the success boxes, and
-# of the update page of each brand. --docs also refreshes the three pages of the main brand
+# of every page and the busy state of each partner brand. --docs also refreshes the three pages of the main brand
 # under docs/screenshots/ (reduced to 256 colours, so the repository stays small).
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -20,9 +20,9 @@ for argument in "$@"; do
     esac
 done
 
-bash scripts/install-deps.sh
-cmake --preset dev >/dev/null
-cmake --build --preset dev --target loader_window_releases hexgen
+[ -n "${HX4X_SKIP_BUILD:-}" ] || bash scripts/install-deps.sh
+[ -n "${HX4X_SKIP_BUILD:-}" ] || cmake --preset dev >/dev/null
+[ -n "${HX4X_SKIP_BUILD:-}" ] || cmake --build --preset dev --target loader_window_releases hexgen
 bin=build/dev/bin
 mkdir -p "$out"
 out=$(cd "$out" && pwd)
@@ -90,17 +90,45 @@ press() {
 }
 
 # Whether the Cancel button stands at the bottom left of the dialog's last photograph: it
-# does while sending, and it is hidden for the burn.
+# does while sending, and it is hidden for the burn. A button is light with dark letters; the
+# picture behind it is even (dark, or white at the foot of a partner brand's gradient).
 cancel_shown() {
-    local level
-    level=$(convert "$out/$1" -crop 60x14+18+360 -colorspace Gray -format '%[fx:mean]' info:)
-    awk -v level="$level" 'BEGIN { exit !(level > 0.5) }'
+    local shown
+    shown=$(convert "$out/$1" -crop 60x14+18+360 -colorspace Gray \
+        -format '%[fx:mean > 0.5 && standard_deviation > 0.1 ? 1 : 0]' info:)
+    [ "$shown" = 1 ]
 }
 
 finish() {
     press Escape
     wait "$app_pid" || true
     app_pid=
+}
+
+# Sends the update on the page shown and photographs the busy state while sending and while
+# burning, with PREFIX before the file names, then the confirmation and the success boxes.
+shoot_update() {
+    local prefix=$1
+    xdotool windowfocus --sync "$dialog" key Return
+    wait_windows 2
+    sleep 0.3
+    shoot "$(top_window)" "${prefix}message-question.png"
+    xdotool windowfocus --sync "$(top_window)" key Return
+    sleep 0.4  # past the file parsing, inside the second or so of sending
+    shoot "$dialog" "${prefix}busy-sending.png"
+    cancel_shown "${prefix}busy-sending.png" ||
+        echo "screenshots: ${prefix}busy-sending.png may not show the sending" >&2
+    for _ in $(seq 200); do
+        shoot "$dialog" "${prefix}busy-burning.png" >/dev/null
+        cancel_shown "${prefix}busy-burning.png" || break
+        sleep 0.1
+    done
+    sleep 0.5
+    shoot "$dialog" "${prefix}busy-burning.png"
+    wait_windows 2
+    sleep 0.3
+    shoot "$(top_window)" "${prefix}message-success.png"
+    press Return
 }
 
 start HX4xLoader "hex_file=$firmware"
@@ -110,31 +138,19 @@ shoot "$dialog" page2-instruments.png
 press Return
 shoot "$dialog" page3-update.png
 cp "$out/page3-update.png" "$out/brand-HX4xLoader.png"
-xdotool windowfocus --sync "$dialog" key Return
-wait_windows 2
-sleep 0.3
-shoot "$(top_window)" message-question.png
-xdotool windowfocus --sync "$(top_window)" key Return
-sleep 0.4  # past the file parsing, inside the second or so of sending
-shoot "$dialog" busy-sending.png
-cancel_shown busy-sending.png || echo "screenshots: busy-sending.png may not show the sending" >&2
-for _ in $(seq 200); do
-    shoot "$dialog" busy-burning.png >/dev/null
-    cancel_shown busy-burning.png || break
-    sleep 0.1
-done
-sleep 0.5
-shoot "$dialog" busy-burning.png
-wait_windows 2
-sleep 0.3
-shoot "$(top_window)" message-success.png
-press Return
+shoot_update ""
 finish
 
+# Every page of the partner brands, and their busy state, where the captions stand on the
+# pale end of the gradient.
 for name in RV226xLoader LTA5xLMA5xLoader; do
-    start "$name" skip_readme "hex_file=$firmware"
+    start "$name" "hex_file=$firmware"
+    shoot "$dialog" "brand-$name-readme.png"
+    press Return
+    shoot "$dialog" "brand-$name-instruments.png"
     press Return
     shoot "$dialog" "brand-$name.png"
+    shoot_update "brand-$name-"
     finish
 done
 
