@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <array>
+#include <string_view>
 
 namespace hx4x::platform {
 
@@ -13,7 +14,14 @@ std::string module_path() {
     if (length <= 0 || static_cast<std::size_t>(length) >= buffer.size()) {
         return {};
     }
-    return std::string(buffer.data(), static_cast<std::size_t>(length));
+    std::string path(buffer.data(), static_cast<std::size_t>(length));
+    // A program file replaced while it runs (a package upgrade) is named with this mark; the
+    // files named after the program belong to the name it was installed under.
+    constexpr std::string_view replaced = " (deleted)";
+    if (path.size() > replaced.size() && path.ends_with(replaced)) {
+        path.resize(path.size() - replaced.size());
+    }
+    return path;
 }
 
 }  // namespace hx4x::platform

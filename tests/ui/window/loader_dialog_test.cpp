@@ -28,6 +28,7 @@
 #include "ui/brand_pictures.hpp"
 #include "ui/controller_texts.hpp"
 #include "ui/readme_page.hpp"
+#include "ui/settings_texts.hpp"
 #include "ui_window/loader_dialog.hpp"
 #include "ui_window/qt_text.hpp"
 
@@ -461,6 +462,19 @@ TEST_F(LoaderDialogTest, RaisingTheWindowKeepsItsBoxInFront) {
     EXPECT_EQ(QApplication::activeModalWidget(), &box);
     EXPECT_EQ(QApplication::activeWindow(), &box);
     box.close();
+}
+
+// Settings that cannot be written are said once, in our own words, and the window closes.
+TEST_F(LoaderDialogTest, ASettingsSaveThatFailsIsSaidOnce) {
+    auto dialog = open_window();
+    const std::string unwritable = dir.file("no such folder") + "/loader.ini";
+    dialog->wizard().set_settings_file(unwritable);
+    dialog->exit_button()->click();
+    dialog->wizard().close_requested();
+    ASSERT_EQ(presenter.boxes.size(), 1u);
+    EXPECT_EQ(presenter.boxes.front().kind, MessageKind::warning);
+    EXPECT_EQ(presenter.boxes.front().text, settings_save_failed(unwritable));
+    EXPECT_FALSE(dialog->isVisible());
 }
 
 }  // namespace

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
-# One update as an operator does it, in a real X server: start the window program, go to the
-# update page with Enter, type the firmware file, start with Enter, confirm with Enter, wait
-# for the success box, close it and the window with Enter and Escape, then read the
-# settings file the window wrote.
+# One update as an operator does it from the keyboard alone, in a real X server: start the
+# window program, go to the update page with Enter, Tab round to the file box and type the
+# firmware file, start with Enter, confirm with Enter, wait for the success box, close it and
+# the window with Enter and Escape, then read the settings file the window wrote.
 set -euo pipefail
 program=$1
 firmware=$2
@@ -24,21 +24,32 @@ press() {
     local newest
     newest=$(xdotool search --onlyvisible --name "HX-4x Firmware Loader" | tail -1)
     xdotool windowfocus --sync "${newest:-$window}" 2>/dev/null || true
-    xdotool key "$@"
-    sleep 0.5
+    xdotool key --delay 50 "$@"
+    sleep 0.2
     [ -n "${SHOTS:-}" ] && import -window root "$SHOTS/$(date +%s%N).png" || true
 }
 
-sleep 1
-press Return                                   # Next: the update page
-xdotool mousemove --window "$window" 300 198 click 1
-sleep 0.3
-xdotool type --delay 2 "$firmware"
+# Waits until the program shows COUNT windows: the dialog, and a message box over it.
+wait_windows() {
+    for _ in $(seq 300); do
+        [ "$(xdotool search --onlyvisible --name "HX-4x Firmware Loader" 2>/dev/null | wc -l)" \
+            -eq "$1" ] && return 0
+        sleep 0.05
+    done
+    echo "the program did not show $1 window(s)"
+    exit 1
+}
+
+press Return                                   # Next: the update page, Start focused
+press Tab Tab                                  # round past the identification view
+xdotool type --delay 2 "$firmware"             # into the file box
 press Return                                   # Start, the default button
-sleep 4                                        # the preparation, then the confirmation
+wait_windows 2                                 # the preparation, then the confirmation
 press Return                                   # Yes
-sleep 4                                        # sending and the burn
+wait_windows 1
+wait_windows 2                                 # sending and the burn, then the success box
 press Return                                   # OK on the success box
+wait_windows 1
 press Escape                                   # closes the window, keeping the settings
 for _ in $(seq 50); do kill -0 "$loader_pid" 2>/dev/null || break; sleep 0.1; done
 kill -0 "$loader_pid" 2>/dev/null && { echo "the window did not close"; exit 1; }
