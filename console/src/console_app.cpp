@@ -12,7 +12,6 @@
 #include "console/console_texts.hpp"
 #include "console/console_view.hpp"
 #include "console/exit_status.hpp"
-#include "firmware/file_helpers.hpp"
 #include "firmware/firmware_check.hpp"
 #include "instrument/discovery.hpp"
 #include "instrument/resource_name.hpp"
@@ -74,12 +73,7 @@ std::size_t listed_index(const std::vector<std::string>& instruments, const std:
 // to any counter: a file that would be refused later must not cost a prepared counter.
 bool firmware_file_usable(const std::string& file, ConsoleView& view) {
     namespace text = controller_text;
-    if (file.empty()) {
-        view.show_message(MessageKind::error, text::no_firmware_file);
-        return false;
-    }
-    if (!file_exists(file)) {
-        view.show_message(MessageKind::error, text::firmware_file_missing + file);
+    if (!firmware_file_named(file, view)) {
         return false;
     }
     std::string verdict;

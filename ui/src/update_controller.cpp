@@ -127,13 +127,20 @@ void UpdateController::start_update() {
     run_update(firmware_file_);
 }
 
-bool UpdateController::firmware_file_usable(const std::string& file, HexFileReader& reader) {
+bool firmware_file_named(const std::string& file, ProgressView& view) {
     if (file.empty()) {
-        view_.show_message(MessageKind::error, text::no_firmware_file);
+        view.show_message(MessageKind::error, text::no_firmware_file);
         return false;
     }
     if (!file_exists(file)) {
-        view_.show_message(MessageKind::error, text::firmware_file_missing + file);
+        view.show_message(MessageKind::error, text::firmware_file_missing + file);
+        return false;
+    }
+    return true;
+}
+
+bool UpdateController::firmware_file_usable(const std::string& file, HexFileReader& reader) {
+    if (!firmware_file_named(file, view_)) {
         return false;
     }
     enter_step(UpdateStep::parse);

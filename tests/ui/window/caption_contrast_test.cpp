@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "emulated_window.hpp"
 #include "app/emulated_version.hpp"
 #include "case_name.hpp"
 #include "platform/executable_suffix.hpp"
@@ -77,13 +78,7 @@ struct BrandCase {
 class CaptionContrast : public ::testing::TestWithParam<BrandCase> {
   protected:
     CaptionContrast() {
-        static int argc = 1;
-        static char name[] = "window_tests";
-        static char* argv[] = {name, nullptr};
-        if (QApplication::instance() == nullptr) {
-            setenv("QT_QPA_PLATFORM", "offscreen", 1);
-            new QApplication(argc, argv);  // kept for the whole process, as the other tests do
-        }
+        testing_support::offscreen_application();
         QApplication::instance()->installEventFilter(&gate_);
         set_emulated_version(112);
     }

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "emulated_window.hpp"
 #include "platform/message_box.hpp"
 #include "ui/controller_texts.hpp"
 #include "ui/identification_rows.hpp"
@@ -24,13 +25,7 @@ namespace {
 namespace text = controller_text;
 
 TEST(MessageBoxLayout, TheConfirmationsRowsStartTheirValuesInOneColumn) {
-    static int argc = 1;
-    static char name[] = "window_tests";
-    static char* argv[] = {name, nullptr};
-    if (QApplication::instance() == nullptr) {
-        setenv("QT_QPA_PLATFORM", "offscreen", 1);
-        new QApplication(argc, argv);  // kept for the whole process, as the other tests do
-    }
+    testing_support::offscreen_application();
     // Built as the controller builds it: "Model:" carries one tab more than the other rows.
     const std::vector<IdentificationRow> rows = {
         {text::address_label, "USB0::0x5D3C::0x0090::100000::INSTR"},

@@ -11,6 +11,7 @@
 #include <fstream>
 #include <optional>
 
+#include "emulated_window.hpp"
 #include "AuxLib/operator_message.hpp"
 #include "environment.hpp"
 #include "fake_clock.hpp"
@@ -34,13 +35,7 @@ const std::string usb = "USB0::0x5D3C::0x0090::100000::INSTR";
 class SimulatedWindowTest : public ::testing::Test {
   protected:
     SimulatedWindowTest() : scoped_clock_(clock_) {
-        static int argc = 1;
-        static char name[] = "window_tests";
-        static char* argv[] = {name, nullptr};
-        if (QApplication::instance() == nullptr) {
-            setenv("QT_QPA_PLATFORM", "offscreen", 1);
-            new QApplication(argc, argv);  // kept for the whole process, as the other tests do
-        }
+        testing_support::offscreen_application();
         QApplication::instance()->installEventFilter(&gate_);
         firmware_ = dir_.file("fw.hex");
         testing_support::write_file(firmware_, testing_support::firmware_hex_text("1.20", 4096));

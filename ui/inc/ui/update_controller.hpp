@@ -14,6 +14,10 @@
 
 namespace hx4x {
 
+// Whether the file box names a firmware file at all: not empty, and something is there.
+// When not, the view is told which, in the operator's words.
+bool firmware_file_named(const std::string& file, ProgressView& view);
+
 // The logic behind the loader window: refreshes the instruments, opens the selected counter,
 // checks what the operator asked for and runs an update step by step on the calling thread,
 // talking to its front end only through UpdateView, and to a window also through LoaderView. Long steps call back at each piece of
