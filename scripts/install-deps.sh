@@ -9,7 +9,7 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     clang-14 libclang-rt-14-dev
     binutils srecord time
-    qt6-base-dev xvfb xauth xdotool imagemagick fonts-dejavu-core
+    qt6-base-dev xvfb xauth xdotool imagemagick fonts-dejavu-core libx11-dev
     dpkg-dev file desktop-file-utils python3
     "$@"
 )

@@ -30,6 +30,10 @@ scripts/wine-run.sh cmd /c exit </dev/null >/dev/null 2>&1 || true
 wineserver -w
 wineserver -p
 scripts/wine-run.sh cmd /c exit </dev/null >/dev/null 2>&1 || true
+# Windows stay unmanaged: with no window manager on the private display every close would
+# otherwise stall, in the tests and in the window runs below.
+source scripts/wine-window.sh
+wine_window_prepare
 
 source scripts/private-display.sh
 start_private_display "$work" 1024x768
@@ -101,5 +105,8 @@ tail -2 "$work/interrupted.txt"
 last_data=$(grep -n "SYST:FIRM:DATA" "$work/transcript.txt" | tail -1 | cut -d: -f1)
 last_reset=$(grep -n ":ABOR; \*rst; \*PSC 0; \*CLS" "$work/transcript.txt" | tail -1 | cut -d: -f1)
 [ "${last_reset:-0}" -gt "${last_data:-0}" ] || fail "no reset after the interrupted sending"
+
+echo "== the release archive"
+bash scripts/windows-release.sh
 
 echo "== Windows tests (under Wine): $summary"
