@@ -6,7 +6,8 @@
 Writes NAME-SIZE.png for each release and icon size into DIR (ui/resources/icons/ by
 default): hx4x-loader from the main logo band, rv226x-loader and lta5x-lma5x-loader from
 the partner logos that stand in the partner brands' bands, each mark enlarged by whole
-pixels so that its lines stay sharp. Run it again only when a logo changes; the build
+pixels so that its lines stay sharp. It also writes hx4x-loader.ico, the Windows program's
+icon resource, from the main mark. Run it again only when a logo changes; the build
 installs the committed files and needs no image tools.
 """
 
@@ -30,6 +31,10 @@ ICONS = (
     ('lta5x-lma5x-loader', 'quorvelan_logo.bmp', 8, 8),
 )
 ICON_SIZES = (128, 256)
+# The Windows icon: the small and large sizes the system asks for, and twice the large one.
+# Icon files keep uncompressed bitmaps here, which every Windows version and Wine read.
+WINDOWS_ICON = 'hx4x-loader'
+WINDOWS_ICON_SIZES = (16, 32, 64)
 
 
 def read_bmp(path):
@@ -80,6 +85,35 @@ def read_bmp(path):
     return [[palette[i] for i in row] for row in rows]
 
 
+def scaled(mark, size):
+    """The mark at a size: enlarged by whole pixels, or halved by averaging 2 x 2 blocks."""
+    if size >= MARK_SIZE:
+        scale = size // MARK_SIZE
+        return [[row[x // scale] for x in range(size)] for row in mark for _ in range(scale)]
+    step = MARK_SIZE // size
+    return [[tuple(sum(mark[y * step + dy][x * step + dx][c]
+                       for dy in range(step) for dx in range(step)) // (step * step)
+                   for c in range(3))
+             for x in range(size)] for y in range(size)]
+
+
+def ico_bytes(images):
+    """An icon file of opaque pictures, one 32-bit bitmap entry per size."""
+    entries = []
+    for pixels in images:
+        size = len(pixels)
+        header = struct.pack('<IiiHHIIiiII', 40, size, 2 * size, 1, 32, 0, 0, 0, 0, 0, 0)
+        colour = b''.join(bytes((b, g, r, 255)) for row in reversed(pixels) for r, g, b in row)
+        mask_stride = ((size + 31) // 32) * 4
+        entries.append((size, header + colour + bytes(mask_stride * size)))
+    data = struct.pack('<HHH', 0, 1, len(entries))
+    offset = 6 + 16 * len(entries)
+    for size, body in entries:
+        data += struct.pack('<BBBBHHII', size % 256, size % 256, 0, 0, 1, 32, len(body), offset)
+        offset += len(body)
+    return data + b''.join(body for _, body in entries)
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument('--resources', type=pathlib.Path,
@@ -97,13 +131,16 @@ def main():
             if len(mark) != MARK_SIZE or any(len(row) != MARK_SIZE for row in mark):
                 raise ArtworkError(f"{path} is too small for the mark")
             for size in ICON_SIZES:
-                scale = size // MARK_SIZE
                 icon = Picture('icon', size, size, f'{name}-{size}.png')
-                icon.pixels = [[row[x // scale] for x in range(size)]
-                               for row in mark for _ in range(scale)]
+                icon.pixels = scaled(mark, size)
                 data = png_bytes(icon)
                 (options.out / icon.file_name).write_bytes(data)
                 print(f"{icon.file_name}: {size} x {size}, {len(data)} bytes")
+            if name == WINDOWS_ICON:
+                data = ico_bytes([scaled(mark, size) for size in WINDOWS_ICON_SIZES])
+                (options.out / f'{name}.ico').write_bytes(data)
+                print(f"{name}.ico: {', '.join(map(str, WINDOWS_ICON_SIZES))} pixels, "
+                      f"{len(data)} bytes")
     except ArtworkError as error:
         print(f"make_icon: {error}", file=sys.stderr)
         return 1
