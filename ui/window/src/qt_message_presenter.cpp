@@ -26,10 +26,13 @@ void lay_out_tabs(QMessageBox& box) {
     text->setObjectName(QStringLiteral("hx4x_message_text"));
     text->setFont(label->font());
     text->setContentsMargins(label->contentsMargins());
-    if (box.layout()->replaceWidget(label, text) == nullptr) {
+    // The layout gives back the label's item, which is ours to delete from then on.
+    QLayoutItem* replaced = box.layout()->replaceWidget(label, text);
+    if (replaced == nullptr) {
         delete text;
         return;
     }
+    delete replaced;
     label->hide();
 }
 
