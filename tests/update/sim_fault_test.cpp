@@ -200,10 +200,10 @@ TEST(SimFaults, ServiceRequestThatNeverComes) {
         const auto records = three_blocks();
         const test::UpdateRun run = test::run_update(protocol, gpib, records);
         EXPECT_EQ(run.failed_step, c.burnt ? "" : "burn");
-        // A tick for each of the 1201 expired waits after the one of the drain, and ten in
+        // A tick for the drain, one for each of the 1201 expired waits after it, and ten in
         // the pause before the re-open.
-        ASSERT_EQ(run.burn.ticks.size(), 1211u);
-        EXPECT_EQ(run.burn.ticks.back(), 1211);
+        ASSERT_EQ(run.burn.ticks.size(), 1212u);
+        EXPECT_EQ(run.burn.ticks.back(), 1212);
         EXPECT_EQ(sim.calls("viWaitOnEvent").size(), 1202u);
         EXPECT_EQ(sim.calls("viOpen").size(), 2u);
         // One 1000 ms pause before the re-open, in ticks of 100 ms, none after it: the only
@@ -223,10 +223,11 @@ TEST(SimFaults, ReopenThatFailsForAWhileAndOneThatNeverSucceeds) {
         const auto records = three_blocks();
         EXPECT_EQ(test::run_update(protocol, usb, records).failed_step, "");
         EXPECT_EQ(sim.calls("viOpen").size(), 1u + 6u);
-        // The preparation's steps, the burn's expired waits made up to 100 ms, the re-opens,
-        // and the 1000 ms before and after them in ticks of 100 ms.
+        // The preparation's steps, the 1000 ms before the order in ticks of 100 ms, the
+        // burn's expired waits made up to 100 ms, the re-opens, and the 1000 ms before and
+        // after them in ticks.
         EXPECT_EQ(std::count(clock.pauses.begin(), clock.pauses.end(), std::int64_t{100}),
-                  23 + 4 + 5 + 20);
+                  23 + 10 + 4 + 5 + 20);
     }
     {
         test::RecordingClock clock;

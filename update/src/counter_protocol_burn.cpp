@@ -119,7 +119,10 @@ bool CounterProtocol::burn_by_service_request(BurnTickCallback callback, void* c
         // drained only so far.
         for (int drained = 0; drained < max_drained_requests; ++drained) {
             session_.enable_service_request();
-            if (!session_.wait_service_request(service_request_wait_ms)) {
+            const bool arrived = session_.wait_service_request(service_request_wait_ms);
+            // The caption already says not to interrupt: the bar must keep moving.
+            count_tick(callback, context);
+            if (!arrived) {
                 break;
             }
         }
@@ -128,7 +131,11 @@ bool CounterProtocol::burn_by_service_request(BurnTickCallback callback, void* c
         if (!send(ProtocolCommand::enable_complete_event)) {
             return false;
         }
-        wait_ms(emulated ? emulated_command_pause_ms : usb_burn_settle_ms);
+        if (emulated) {
+            wait_ms(emulated_command_pause_ms);
+        } else {
+            pause_with_ticks(usb_burn_settle_ms, callback, context);
+        }
         note_burn_order();
         if (!send(ProtocolCommand::usb_update) || !send(ProtocolCommand::usb_operation_complete)) {
             return false;
