@@ -4,8 +4,8 @@
 
 #include "AuxLib/logger.hpp"
 #include "app/loader_app.hpp"
-#include "app/version_info.hpp"
 #include "app/loader_files.hpp"
+#include "app/version_info.hpp"
 #include "platform/instance_token.hpp"
 #include "platform/module_path.hpp"
 #include "platform/system_error.hpp"
@@ -68,8 +68,9 @@ int run_loader_startup(LoaderFrontEnd& front_end, MessagePresenter& presenter,
         return 1;
     }
 
-    OptionsReceiver& window = front_end.create_window(
-        {program_name, program_readme(version), program_brand_pictures(release_file_name(version))});
+    OptionsReceiver& window =
+        front_end.create_window({program_name, program_readme(version),
+                                 program_brand_pictures(release_file_name(version))});
     LoaderApp loader;
     if (!loader.process_command_line(window, command_line)) {
         front_end.destroy_window();

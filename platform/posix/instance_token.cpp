@@ -55,8 +55,8 @@ std::unique_ptr<InstanceToken> claim_instance_token(const std::string& name, boo
         return nullptr;
     }
     // One token per user, as a desktop session has one.
-    const std::string path = folder + "/" + name + "." +
-                             std::to_string(static_cast<unsigned long>(getuid())) + ".lock";
+    const std::string path =
+        folder + "/" + name + "." + std::to_string(static_cast<unsigned long>(getuid())) + ".lock";
     const int descriptor = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
     if (descriptor < 0) {
         return nullptr;

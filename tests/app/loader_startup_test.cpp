@@ -68,7 +68,8 @@ TEST_P(Startup, FollowsTheStartupOrder) {
         return;
     }
     ASSERT_EQ(presenter.boxes.size(), 1u);
-    EXPECT_EQ(presenter.boxes.front().text.rfind(c.box_head, 0), 0u) << presenter.boxes.front().text;
+    EXPECT_EQ(presenter.boxes.front().text.rfind(c.box_head, 0), 0u)
+        << presenter.boxes.front().text;
 }
 
 std::vector<StartupCase> startup_cases() {
@@ -78,15 +79,19 @@ std::vector<StartupCase> startup_cases() {
 #ifndef _WIN32
     // Without its lock the program says why instead of ending without a word (the lock
     // lives in the runtime folder, which the test can take away).
-    cases.push_back({"LockUnusable", "loader", false, {},
+    cases.push_back({"LockUnusable",
+                     "loader",
+                     false,
+                     {},
                      "The program cannot start: the lock that lets only one copy of it run"});
 #endif
     return cases;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Courses, Startup, ::testing::ValuesIn(startup_cases()),
-    [](const ::testing::TestParamInfo<StartupCase>& param) { return param.param.name; });
+INSTANTIATE_TEST_SUITE_P(Courses, Startup, ::testing::ValuesIn(startup_cases()),
+                         [](const ::testing::TestParamInfo<StartupCase>& param) {
+                             return param.param.name;
+                         });
 
 }  // namespace
 }  // namespace hx4x

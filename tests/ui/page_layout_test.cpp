@@ -20,8 +20,8 @@ ControlSizes template_sizes() {
     set(Control::identification, 132, 73);
     set(Control::instruments, 349, 157);
     set(Control::refresh, 148, 22);
-    for (const Control button : {Control::browse, Control::cancel, Control::exit, Control::next,
-                                 Control::back}) {
+    for (const Control button :
+         {Control::browse, Control::cancel, Control::exit, Control::next, Control::back}) {
         set(button, 75, 22);
     }
     set(Control::instruments_label, 117, 13);
@@ -50,10 +50,9 @@ class PagePlacement : public ::testing::TestWithParam<PlacementCase> {};
 
 TEST_P(PagePlacement, PutsEachControlWhereThePageSays) {
     const PlacementCase& c = GetParam();
-    const Placement placement = c.page == busy
-                                    ? busy_placement(template_sizes(), stock_client)
-                                    : page_placement(c.page, template_sizes(), stock_client,
-                                                     c.with_back);
+    const Placement placement =
+        c.page == busy ? busy_placement(template_sizes(), stock_client)
+                       : page_placement(c.page, template_sizes(), stock_client, c.with_back);
     Placement expected;
     for (const auto& [control, rect] : c.shown) {
         expected.show(control, rect);
@@ -76,17 +75,17 @@ INSTANTIATE_TEST_SUITE_P(
                        {Control::next, {495, 356, 75, 22}},
                        {Control::exit, {10, 356, 75, 22}}},
                       {Control::readme, Control::exit, Control::next}},
-        PlacementCase{"Instruments",
-                      page_instruments,
-                      true,
-                      {{Control::instruments_label, {10, 58, 560, 13}},
-                       {Control::instruments, {10, 81, 560, 157}},
-                       {Control::refresh, {10, 248, 148, 22}},
-                       {Control::next, {495, 356, 75, 22}},
-                       {Control::back, {410, 356, 75, 22}},
-                       {Control::exit, {10, 356, 75, 22}}},
-                      {Control::instruments, Control::refresh, Control::exit, Control::back,
-                       Control::next}},
+        PlacementCase{
+            "Instruments",
+            page_instruments,
+            true,
+            {{Control::instruments_label, {10, 58, 560, 13}},
+             {Control::instruments, {10, 81, 560, 157}},
+             {Control::refresh, {10, 248, 148, 22}},
+             {Control::next, {495, 356, 75, 22}},
+             {Control::back, {410, 356, 75, 22}},
+             {Control::exit, {10, 356, 75, 22}}},
+            {Control::instruments, Control::refresh, Control::exit, Control::back, Control::next}},
         PlacementCase{"InstrumentsWithoutReadme",
                       page_instruments,
                       false,
@@ -123,8 +122,8 @@ INSTANTIATE_TEST_SUITE_P(
                        {Control::cancel, {10, 356, 75, 22}},
                        {Control::status, {10, 260, 560, 13}},
                        {Control::progress, {10, 283, 560, 22}}},
-                      {Control::identification, Control::file_box, Control::browse,
-                       Control::cancel, Control::back, Control::start}}),
+                      {Control::identification, Control::file_box, Control::browse, Control::cancel,
+                       Control::back, Control::start}}),
     [](const ::testing::TestParamInfo<PlacementCase>& param) { return param.param.name; });
 
 }  // namespace

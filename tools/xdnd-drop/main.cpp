@@ -66,7 +66,8 @@ std::string file_uri(const std::string& path) {
     if (absolute.empty() || absolute.front() != '/') {
         std::vector<char> folder(4096);
         if (getcwd(folder.data(), folder.size()) == nullptr) {
-            fail(usage_error, "cannot tell the current folder: " + std::string(std::strerror(errno)));
+            fail(usage_error,
+                 "cannot tell the current folder: " + std::string(std::strerror(errno)));
         }
         absolute = std::string(folder.data()) + "/" + path;
     }
@@ -118,8 +119,8 @@ std::optional<unsigned long> first_item(Display* display, Window window, Atom pr
     unsigned long count = 0;
     unsigned long after = 0;
     unsigned char* data = nullptr;
-    const int result = XGetWindowProperty(display, window, property, 0, 1, False,
-                                          AnyPropertyType, &type, &format, &count, &after, &data);
+    const int result = XGetWindowProperty(display, window, property, 0, 1, False, AnyPropertyType,
+                                          &type, &format, &count, &after, &data);
     std::optional<unsigned long> item;
     if (result == Success && data != nullptr && format == 32 && count >= 1) {
         // Xlib hands 32-bit items back as longs.
@@ -152,7 +153,7 @@ struct Atoms {
 };
 
 class Drop {
-public:
+  public:
     Drop(Display* display, Window root, Clock::time_point deadline)
         : display_(display), root_(root), atoms_(display), deadline_(deadline) {}
 
@@ -205,9 +206,8 @@ public:
         }
 
         send(atoms_.enter, {long(source_), version_ << 24, long(atoms_.uri_list), 0, 0});
-        send(atoms_.position,
-             {long(source_), 0, (long(root_x) << 16) | long(root_y), long(now),
-              long(atoms_.action_copy)});
+        send(atoms_.position, {long(source_), 0, (long(root_x) << 16) | long(root_y), long(now),
+                               long(atoms_.action_copy)});
         const XClientMessageEvent* answer = wait_for(atoms_.status);
         if (answer == nullptr) {
             send(atoms_.leave, {long(source_), 0, 0, 0, 0});
@@ -238,7 +238,7 @@ public:
         return ok;
     }
 
-private:
+  private:
     // A server time for the selection and the messages: the time stamp of a change of our
     // own window's property (CurrentTime would let a slow answer to an older drop count).
     Time server_time() {
@@ -282,8 +282,8 @@ private:
                 }
                 return true;
             }
-            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-                deadline_ - Clock::now());
+            const auto left =
+                std::chrono::duration_cast<std::chrono::milliseconds>(deadline_ - Clock::now());
             if (left.count() <= 0) {
                 return false;
             }
@@ -381,7 +381,8 @@ int main(int argc, char** argv) {
     Display* display = XOpenDisplay(nullptr);
     if (display == nullptr) {
         const char* name = std::getenv("DISPLAY");
-        fail(x_failure, "cannot open the X display " + std::string(name != nullptr ? name : "(DISPLAY unset)"));
+        fail(x_failure, "cannot open the X display " +
+                            std::string(name != nullptr ? name : "(DISPLAY unset)"));
     }
     XSetErrorHandler(record_x_error);
     const Window root = XDefaultRootWindow(display);

@@ -111,9 +111,9 @@ bool LoaderWizard::place_page(int page) {
     switch (page) {
         case page_instruments: {
             const std::string& mask = controller_.mask();
-            window_.set_instruments_caption(
-                mask.empty() ? std::string(instruments_caption)
-                             : masked_caption_head + mask + masked_caption_tail);
+            window_.set_instruments_caption(mask.empty()
+                                                ? std::string(instruments_caption)
+                                                : masked_caption_head + mask + masked_caption_tail);
             set_instruments_page_buttons(!counter_list().empty());
             return true;
         }
@@ -218,14 +218,16 @@ void LoaderWizard::request(WizardRequest request) {
 
 void LoaderWizard::enter_busy_state() {
     show_placement(busy_placement(sizes_, client_));
-    for (const Control control : {Control::file_box, Control::back, Control::start, Control::browse}) {
+    for (const Control control :
+         {Control::file_box, Control::back, Control::start, Control::browse}) {
         window_.set_enabled(control, false);
     }
 }
 
 void LoaderWizard::leave_busy_state() {
     show_placement(page_placement(shown_page_, sizes_, client_, !skip_readme_));
-    for (const Control control : {Control::file_box, Control::back, Control::browse, Control::start}) {
+    for (const Control control :
+         {Control::file_box, Control::back, Control::browse, Control::start}) {
         window_.set_enabled(control, true);
     }
     window_.make_default(Control::start);

@@ -85,8 +85,8 @@ void place_update_page(PagePlacer& page) {
         page.at(Control::identification, gap, PagePlacer::below(label), page.full_width());
     const Rect file_label = page.at(Control::file_label, gap, PagePlacer::below(view));
     const Extent& browse_size = page.size(Control::browse);
-    const Rect browse = page.at(Control::browse, width - browse_size.width - gap,
-                                PagePlacer::below(file_label));
+    const Rect browse =
+        page.at(Control::browse, width - browse_size.width - gap, PagePlacer::below(file_label));
     // The file box stands centred on Browse, filling the row up to it.
     const int box_height = page.size(Control::file_box).height;
     page.at(Control::file_box, gap, browse.y + (browse.height - box_height) / 2,

@@ -136,8 +136,8 @@ bool save_loader_settings(LoaderSettings& settings, const RecentFiles& recent_fi
     saved &= settings.write_indexed(entries.size(), settings_key::hex_file_name,
                                     settings_key::section, "");
     saved &= settings.write(settings_key::section, settings_key::last_used_hex_file, firmware_file);
-    saved &= settings.write(settings_key::section, settings_key::last_used_instrument,
-                            selected_address);
+    saved &=
+        settings.write(settings_key::section, settings_key::last_used_instrument, selected_address);
     return saved;
 }
 

@@ -154,8 +154,7 @@ bool UpdateController::firmware_file_usable(const std::string& file, HexFileRead
     return true;
 }
 
-bool UpdateController::firmware_fits_counter(const std::string& file,
-                                             const HexFileReader& reader) {
+bool UpdateController::firmware_fits_counter(const std::string& file, const HexFileReader& reader) {
     enter_step(UpdateStep::parse);
     const std::string refusal =
         image_block_refusal(reader.records(), block_width_for(protocol_.identity().version_number));

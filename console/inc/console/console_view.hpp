@@ -8,8 +8,8 @@
 #include "console/console_output.hpp"
 #include "console/console_presenter.hpp"
 #include "console/progress_renderer.hpp"
-#include "ui/update_view.hpp"
 #include "ui/update_controller.hpp"
+#include "ui/update_view.hpp"
 
 namespace hx4x {
 

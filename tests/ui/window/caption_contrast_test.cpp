@@ -12,9 +12,9 @@
 #include <cstdlib>
 #include <string>
 
-#include "emulated_window.hpp"
 #include "app/emulated_version.hpp"
 #include "case_name.hpp"
+#include "emulated_window.hpp"
 #include "platform/executable_suffix.hpp"
 #include "recording_presenter.hpp"
 #include "temp_dir.hpp"

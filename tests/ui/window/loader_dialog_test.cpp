@@ -406,8 +406,8 @@ TEST_F(LoaderDialogTest, TabWalksEachPageInReadingOrder) {
     const std::vector<std::vector<Control>> pages = {
         {Control::readme, Control::exit, Control::next},
         {Control::instruments, Control::refresh, Control::exit, Control::back, Control::next},
-        {Control::identification, Control::file_box, Control::browse, Control::exit,
-         Control::back, Control::start}};
+        {Control::identification, Control::file_box, Control::browse, Control::exit, Control::back,
+         Control::start}};
     const auto focused = [&]() -> int {
         QWidget* focus = QApplication::focusWidget();
         for (std::size_t i = 0; i < control_count; ++i) {

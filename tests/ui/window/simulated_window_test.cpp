@@ -11,8 +11,8 @@
 #include <fstream>
 #include <optional>
 
-#include "emulated_window.hpp"
 #include "AuxLib/operator_message.hpp"
+#include "emulated_window.hpp"
 #include "environment.hpp"
 #include "fake_clock.hpp"
 #include "hex_text.hpp"

@@ -63,7 +63,9 @@ class Placement {
     const std::optional<Rect>& operator[](Control control) const {
         return rects_[static_cast<std::size_t>(control)];
     }
-    void show(Control control, const Rect& rect) { rects_[static_cast<std::size_t>(control)] = rect; }
+    void show(Control control, const Rect& rect) {
+        rects_[static_cast<std::size_t>(control)] = rect;
+    }
     void hide(Control control) { rects_[static_cast<std::size_t>(control)].reset(); }
     bool shown(Control control) const { return (*this)[control].has_value(); }
     bool operator==(const Placement&) const = default;

@@ -8,8 +8,8 @@
 #include "firmware/hex_file_reader.hpp"
 #include "instrument/counter_lock.hpp"
 #include "ui/loader_view.hpp"
-#include "ui/update_view.hpp"
 #include "ui/update_outcome.hpp"
+#include "ui/update_view.hpp"
 #include "update/counter_protocol.hpp"
 
 namespace hx4x {
@@ -20,9 +20,10 @@ bool firmware_file_named(const std::string& file, ProgressView& view);
 
 // The logic behind the loader window: refreshes the instruments, opens the selected counter,
 // checks what the operator asked for and runs an update step by step on the calling thread,
-// talking to its front end only through UpdateView, and to a window also through LoaderView. Long steps call back at each piece of
-// progress; the callback moves the bar and lets the window handle its pending events, which
-// is how Cancel, a close request, Enter and Escape reach a running update.
+// talking to its front end only through UpdateView, and to a window also through LoaderView. Long
+// steps call back at each piece of progress; the callback moves the bar and lets the window handle
+// its pending events, which is how Cancel, a close request, Enter and Escape reach a running
+// update.
 class UpdateController {
   public:
     // A front end without a window keeps no recent files or settings and never closes.

@@ -113,10 +113,22 @@ void LoaderDialog::create_controls() {
     instruments_->setTabKeyNavigation(false);
     readme_->setTabChangesFocus(true);
 
-    controls_ = {readme_,  identification_,      instruments_, refresh_,   browse_,
-                 cancel_,  instruments_label_,   identification_label_, exit_,
-                 status_,  progress_,            next_,        back_,      file_label_,
-                 start_,   file_box_};
+    controls_ = {readme_,
+                 identification_,
+                 instruments_,
+                 refresh_,
+                 browse_,
+                 cancel_,
+                 instruments_label_,
+                 identification_label_,
+                 exit_,
+                 status_,
+                 progress_,
+                 next_,
+                 back_,
+                 file_label_,
+                 start_,
+                 file_box_};
     for (std::size_t i = 0; i < control_count; ++i) {
         sizes_[i] = controls_[i]->size();
         controls_[i]->hide();
