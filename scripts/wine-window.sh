@@ -16,8 +16,9 @@
 #   wine_window_geometry WINDOW          prints "X Y WIDTH HEIGHT" on the screen
 #   wine_window_shot WINDOW FILE         photographs WINDOW into FILE (ImageMagick)
 #
-# Every wait polls and gives up after a bound (10 s unless said otherwise), returning 1 with
-# a message on standard error. TITLE is matched whole (no pattern); PID is the process id of
+# Every wait polls and gives up after a bound in seconds (10 s unless said otherwise),
+# returning 1 with a message on standard error; the geometry and the photograph return 1
+# when the window is gone. TITLE is matched whole (no pattern); PID is the process id of
 # the wine-run.sh started in the background, which Wine's window carries as _NET_WM_PID
 # (wine-run.sh ends by exec, so the id stays the program's).
 #
@@ -91,20 +92,32 @@ wine_windows() {
     done
 }
 
+# Microseconds since the epoch, for the deadlines: every bound is time, not a count of
+# polls, which would stretch with the xdotool calls each poll makes.
+wine_window_now() {
+    echo "${EPOCHREALTIME/./}"
+}
+
+# The deadline TIMEOUT seconds (a decimal allowed) from now, in microseconds.
+wine_window_deadline() {
+    echo $(($(wine_window_now) + $(awk -v s="$1" 'BEGIN { printf "%d", s * 1000000 }')))
+}
+
 wine_window_wait() {
-    local count=$1 pid="" name="" timeout=10 shown tries
+    local count=$1 pid="" name="" timeout=10 shown deadline
     shift
     wine_window_options "$@" || return 1
     local filter=()
     [ -n "$pid" ] && filter+=(--pid "$pid")
     [ -n "$name" ] && filter+=(--name "$name")
-    tries=$(awk -v s="$timeout" 'BEGIN { printf "%d", s * 20 }')
-    for _ in $(seq "$tries"); do
+    deadline=$(wine_window_deadline "$timeout")
+    while :; do
         shown=$(wine_windows "${filter[@]}")
         if [ "$(grep -c . <<<"$shown")" -eq "$count" ]; then
             [ "$count" -eq 0 ] || tail -1 <<<"$shown"
             return 0
         fi
+        [ "$(wine_window_now)" -lt "$deadline" ] || break
         sleep 0.05
     done
     echo "wine-window.sh: not $count window(s) ${filter[*]} within $timeout s:" \
@@ -113,10 +126,11 @@ wine_window_wait() {
 }
 
 wine_window_wait_gone() {
-    local window=$1 timeout=${2:-10} tries
-    tries=$(awk -v s="$timeout" 'BEGIN { printf "%d", s * 20 }')
-    for _ in $(seq "$tries"); do
+    local window=$1 timeout=${2:-10} deadline
+    deadline=$(wine_window_deadline "$timeout")
+    while :; do
         xdotool search --onlyvisible --name . 2>/dev/null | grep -qx "$window" || return 0
+        [ "$(wine_window_now)" -lt "$deadline" ] || break
         sleep 0.05
     done
     echo "wine-window.sh: window $window still shown after $timeout s" >&2
@@ -130,14 +144,19 @@ wine_window_keys() {
         xdotool key --delay 50 "$@"
 }
 
+# Fails (status 1, nothing printed) when the window is gone: Wine may replace a window's X
+# window between a search and this call.
 wine_window_geometry() {
-    local X Y WIDTH HEIGHT
-    eval "$(xdotool getwindowgeometry --shell "$1" | grep -E '^(X|Y|WIDTH|HEIGHT)=')"
+    local shell X="" Y="" WIDTH="" HEIGHT=""
+    shell=$(xdotool getwindowgeometry --shell "$1" 2>/dev/null) || return 1
+    eval "$(grep -E '^(X|Y|WIDTH|HEIGHT)=[0-9-]+$' <<<"$shell")"
+    [ -n "$X" ] && [ -n "$Y" ] && [ -n "$WIDTH" ] && [ -n "$HEIGHT" ] || return 1
     echo "$X $Y $WIDTH $HEIGHT"
 }
 
 wine_window_shot() {
-    local window=$1 file=$2 x y width height
-    read -r x y width height < <(wine_window_geometry "$window")
+    local window=$1 file=$2 geometry x y width height
+    geometry=$(wine_window_geometry "$window") || return 1
+    read -r x y width height <<<"$geometry"
     import -window root -crop "${width}x${height}+${x}+${y}" +repage "$file"
 }
