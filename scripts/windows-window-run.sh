@@ -12,6 +12,8 @@
 #   update    Start and Yes by Return against the emulated counter; the confirmation and the
 #             success box, read through Wine's trace of the message boxes; back to idle,
 #             where Browse opens (Tab to it, space) and Escape closes the open-file dialog
+#   start     the start option: the confirmation opens at once over the shown window and
+#             takes Return; the success box follows
 #   dump      an update of a simulated USB counter through Visa32.dll beside the program,
 #             with dump_firmware: the dump's blocks and the image the counter received both
 #             hold exactly the firmware file's bytes
@@ -135,23 +137,38 @@ fail() {
 
 # --- watching the windows ----------------------------------------------------------------
 
-# The window's pixels, raw, into FILE.
+# The window's size as "WIDTH HEIGHT"; the step fails when the window is gone.
+window_size() {
+    local geometry
+    geometry=$(wine_window_geometry "$1") || fail "window $1 is gone"
+    cut -d' ' -f3,4 <<<"$geometry"
+}
+
+# The window's pixels, raw, into FILE; status 1 when the window is gone.
 grab() {
-    local x y width height
-    read -r x y width height < <(wine_window_geometry "$1")
-    import -window root -crop "${width}x${height}+${x}+${y}" +repage -depth 8 "rgb:$2"
+    local geometry x y width height
+    geometry=$(wine_window_geometry "$1") || return 1
+    read -r x y width height <<<"$geometry"
+    import -window root -crop "${width}x${height}+${x}+${y}" +repage -depth 8 "rgb:$2" \
+        2>/dev/null || return 1
     echo "${width}x${height}" >"$2.size"
 }
 
 # shoot WINDOW NAME [UNLIKE]: waits until the window's picture holds still (the same on two
 # grabs in a row) and, with UNLIKE, differs from that earlier picture (a page change drawn);
 # writes it as OUTPUT_DIR/NAME.png and keeps the raw picture as $work/NAME.rgb for a later
-# UNLIKE.
+# UNLIKE. The program's window may be replaced by Wine meanwhile: it is then found again.
 shoot() {
-    local window=$1 name=$2 unlike=${3:-} raw=$work/$2.rgb
-    grab "$window" "$work/last.rgb"
+    local target=$1 name=$2 unlike=${3:-} raw=$work/$2.rgb
+    : >"$work/last.rgb"
     for _ in $(seq 50); do
-        grab "$window" "$raw"
+        if ! grab "$target" "$raw"; then
+            [ "$target" = "$window" ] || fail "the window for $name is gone"
+            settled_window
+            target=$window
+            : >"$work/last.rgb"
+            continue
+        fi
         if cmp -s "$raw" "$work/last.rgb" &&
             { [ -z "$unlike" ] || ! cmp -s "$raw" "$work/$unlike.rgb"; }; then
             convert -size "$(cat "$raw.size")" -depth 8 "rgb:$raw" "$out/$name.png"
@@ -160,6 +177,18 @@ shoot() {
         cp "$raw" "$work/last.rgb"
     done
     fail "the window's picture for $name did not settle${unlike:+ on a change from $unlike}"
+}
+
+# keys WINDOW KEY...: gives WINDOW the focus and presses the keys; the program's window is
+# found again first when Wine has replaced it.
+keys() {
+    local target=$1
+    shift
+    if [ "$target" = "$window" ] && ! wine_window_geometry "$window" >/dev/null; then
+        settled_window
+        target=$window
+    fi
+    wine_window_keys "$target" "$@" 2>/dev/null || fail "the keys $* did not reach window $target"
 }
 
 # The last message box the program showed, from the trace in its log.
@@ -193,22 +222,37 @@ ended() {
     [ "$status" -eq 0 ] || fail "the program ended with status $status"
 }
 
-# The program's window, once shown, and its title (the program name, which every box of
-# the program carries too).
-first_window() {
-    local status=0 deadline=$((SECONDS + 60))
+# The program's one window into $window once it has held still: the same X window on two
+# polls in a row, its place readable. Wine may show a window and then replace its X window
+# (a search can return the one about to go), so a window seen once is not yet the window.
+settled_window() {
+    local status=0 deadline seen=
+    deadline=$(wine_window_deadline 60)
     window=
-    while [ -z "$window" ]; do
+    while :; do
         # A program that ends at once (refused, or taken for a second copy) shows no window.
         if ! kill -0 "$app_pid" 2>/dev/null; then
             wait "$app_pid" || status=$?
             app_pid=
             fail "the program ended with status $status before its window appeared"
         fi
-        [ "$SECONDS" -lt "$deadline" ] || fail "the window did not appear within 60 s"
+        [ "$(wine_window_now)" -lt "$deadline" ] || fail "no window held still within 60 s"
         window=$(wine_window_wait 1 --pid "$app_pid" --timeout 0.5 2>/dev/null) || window=
+        if [ -n "$window" ] && wine_window_geometry "$window" >/dev/null; then
+            [ "$window" = "$seen" ] && return 0
+            seen=$window
+        else
+            seen=
+        fi
+        sleep 0.1
     done
-    title=$(xdotool getwindowname "$window")
+}
+
+# The program's window, once shown, and its title (the program name, which every box of
+# the program carries too).
+first_window() {
+    settled_window
+    title=$(xdotool getwindowname "$window" 2>/dev/null) || title=
     [ -n "$title" ] || fail "the window has no title"
 }
 
@@ -300,38 +344,55 @@ log=$work/pages.log
 start_program "$firmware_folder" "$log" "$loader" emulate_counter=112 hex_file=sample.hex
 first_window
 hx4x_title=$title
-read -r _ _ width height < <(wine_window_geometry "$window")
+size=$(window_size "$window")
+read -r width height <<<"$size"
 frame_x=$((width - 580)) frame_y=$((height - 388))
 [ "$frame_x" -ge 0 ] && [ "$frame_x" -eq "$frame_y" ] && [ $((frame_x % 2)) -eq 0 ] ||
     fail "the window is ${width}x${height}: not the 580x388 client area in an even frame"
 shoot "$window" page1-readme
-wine_window_keys "$window" Return
+keys "$window" Return
 shoot "$window" page2-instruments page1-readme
-wine_window_keys "$window" Return
+keys "$window" Return
 shoot "$window" page3-update page2-instruments
 
 begin update
-wine_window_keys "$window" Return                        # Start, the page's default button
+keys "$window" Return                           # Start, the page's default button
 question=$(box 30 confirmation "Selected counter:")
 shoot "$question" message-question
-wine_window_keys "$question" Return                      # Yes
+keys "$question" Return                         # Yes
 wine_window_wait_gone "$question" || fail "Yes did not close the confirmation"
 success=$(box 60 success "Firmware update completed successfully")
 shoot "$success" message-success
-wine_window_keys "$success" Return
+keys "$success" Return
 wine_window_wait 1 --pid "$app_pid" >/dev/null || fail "the success box did not close"
 
 begin browse
 # Back to idle, Start has the focus again: Tab passes the identification view and the file
 # box to Browse, which is enabled only outside an update.
-wine_window_keys "$window" Tab Tab Tab space
+keys "$window" Tab Tab Tab space
 browse=$(wine_window_wait 2 --pid "$app_pid" --timeout 20) || fail "Browse did not open a dialog"
 [ "$(xdotool getwindowname "$browse")" = "Browse..." ] ||
     fail "the dialog opened is \"$(xdotool getwindowname "$browse")\", not the open-file dialog"
 shoot "$browse" browse-dialog
-wine_window_keys "$browse" Escape
+keys "$browse" Escape
 wine_window_wait_gone "$browse" || fail "Escape did not close the open-file dialog"
-wine_window_keys "$window" Escape
+keys "$window" Escape
+ended
+
+# --- the start option -----------------------------------------------------------------------
+
+begin start
+log=$work/start.log
+# The confirmation opens as the window starts: it must stand over a window already shown
+# and take the keys given to it.
+start_program "$firmware_folder" "$log" "$loader" emulate_counter=112 hex_file=sample.hex start
+question=$(box 30 confirmation "Selected counter:")
+keys "$question" Return                         # Yes
+wine_window_wait_gone "$question" || fail "Yes did not close the confirmation"
+success=$(box 60 success "Firmware update completed successfully")
+keys "$success" Return
+window=$(wine_window_wait 1 --pid "$app_pid") || fail "the success box did not close"
+keys "$window" Escape
 ended
 
 # --- a simulated counter through Visa32.dll, with the firmware dump ----------------------
@@ -350,17 +411,17 @@ CONFIG
 start_program "$work" "$log" HX4X_VISA_SIM_CONFIG="$work/counter.cfg" "$loader" \
     dump_firmware "hex_file=$firmware"
 first_window
-wine_window_keys "$window" Return Return Return          # Next, Next, Start
+keys "$window" Return Return Return             # Next, Next, Start
 question=$(box 30 confirmation "Selected counter:")
 [[ $(last_box) == *"V1.15 30 Jun 2020"* ]] || fail "the confirmation does not name the simulated counter"
-wine_window_keys "$question" Return
+keys "$question" Return
 wine_window_wait_gone "$question" || fail "Yes did not close the confirmation"
 success=$(box 60 success "Firmware update completed successfully")
 # The version read back after the burn: the counter was reopened and identified.
 [[ $(last_box) == *"V1.20 01 Feb 2021"* ]] || fail "the success box does not give the new version"
-wine_window_keys "$success" Return
+keys "$success" Return
 wine_window_wait 1 --pid "$app_pid" >/dev/null || fail "the success box did not close"
-wine_window_keys "$window" Escape
+keys "$window" Escape
 ended
 dump="$firmware_folder/sample.firmware"
 [ -s "$dump" ] || fail "no firmware dump beside the firmware file"
@@ -387,9 +448,9 @@ CONFIG
 start_program "$firmware_folder" "$log" HX4X_VISA_SIM_CONFIG="$work/interrupted.cfg" \
     "$loader" hex_file=hx-40xl-1.20.hex
 first_window
-wine_window_keys "$window" Return Return Return
+keys "$window" Return Return Return
 question=$(box 30 confirmation "Selected counter:")
-wine_window_keys "$question" Return
+keys "$question" Return
 wine_window_wait_gone "$question" || fail "Yes did not close the confirmation"
 # A few blocks in, so the bar in the photograph has moved (about 45 blocks in all).
 sent() { grep -c "SYST:FIRM:DATA" "$work/transcript.txt" 2>/dev/null || true; }
@@ -399,13 +460,13 @@ for _ in $(seq 600); do
 done
 [ "$(sent)" -ge 5 ] || fail "five blocks were not sent within 30 s"
 # One grab: the bar moves on while sending, so the picture never holds still.
-wine_window_shot "$window" "$out/busy-sending.png"
-wine_window_keys "$window" Escape
+wine_window_shot "$window" "$out/busy-sending.png" || fail "the window is gone while sending"
+keys "$window" Escape
 canceled=$(box 20 cancel "Operation canceled by user")
 shoot "$canceled" message-canceled
-wine_window_keys "$canceled" Return
+keys "$canceled" Return
 wine_window_wait 1 --pid "$app_pid" >/dev/null || fail "the cancel box did not close"
-wine_window_keys "$window" Escape
+keys "$window" Escape
 ended
 last_data=$(grep -n "SYST:FIRM:DATA" "$work/transcript.txt" | tail -1 | cut -d: -f1)
 last_reset=$(grep -n ":ABOR; \*rst; \*PSC 0; \*CLS" "$work/transcript.txt" | tail -1 | cut -d: -f1)
@@ -422,7 +483,8 @@ dropped="$work/drop files/fw é 100%.hex"
 cp examples/sample-firmware.hex "$dropped"
 start_program "$work" "$log" "$loader" emulate_counter=112
 first_window
-read -r _ _ width height < <(wine_window_geometry "$window")
+size=$(window_size "$window")
+read -r width height <<<"$size"
 "$drop_tool" --timeout 10 "$window" $((width / 2)) $((height / 2)) "$dropped" >/dev/null ||
     fail "the window did not take the drop"
 
@@ -444,11 +506,11 @@ kill -0 "$first" 2>/dev/null || fail "the first copy ended"
 
 step=drop
 # The first copy still answers the keyboard; its update page shows the dropped file.
-wine_window_keys "$window" Return
+keys "$window" Return
 shoot "$window" dropped-page2
-wine_window_keys "$window" Return
+keys "$window" Return
 shoot "$window" dropped-file dropped-page2
-wine_window_keys "$window" Escape                        # Exit, which writes the settings
+keys "$window" Escape                           # Exit, which writes the settings
 ended
 
 begin settings
@@ -477,11 +539,11 @@ for name in RV226xLoader LTA5xLMA5xLoader; do
     first_window
     [ "$title" != "$hx4x_title" ] || fail "the window is titled as HX4xLoader's: \"$title\""
     shoot "$window" "brand-$name-readme"
-    wine_window_keys "$window" Return
+    keys "$window" Return
     shoot "$window" "brand-$name-instruments" "brand-$name-readme"
-    wine_window_keys "$window" Return
+    keys "$window" Return
     shoot "$window" "brand-$name" "brand-$name-instruments"
-    wine_window_keys "$window" Escape
+    keys "$window" Escape
     ended
 done
 

@@ -231,6 +231,9 @@ void LoaderDialog::initialise_dialog(HWND window) {
     SendMessageA(window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_));
     SendMessageA(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small_icon_));
     wizard_.initialise();
+    // Shown now, not when the dialog loop first idles: the request just posted may open a
+    // box at once (the start option), which must stand over a visible window to take keys.
+    ShowWindow(window, SW_SHOW);
 }
 
 void LoaderDialog::command(int id, int notification) {
