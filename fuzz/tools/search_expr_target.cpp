@@ -5,13 +5,13 @@
 #include <string>
 #include <string_view>
 
-#include "visa-sim/search_expression.hpp"
+#include "visa-search/search_expression.hpp"
 
 namespace hx4x::fuzzing {
 
 namespace {
 
-using visa_sim::SearchExpression;
+using visa_search::SearchExpression;
 
 void require(bool condition, const char* what) {
     if (!condition) {

@@ -1,4 +1,4 @@
-#include "visa-sim/search_expression.hpp"
+#include "visa-search/search_expression.hpp"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,7 @@
 
 #include "case_name.hpp"
 
-namespace hx4x::visa_sim {
+namespace hx4x::visa_search {
 namespace {
 
 struct MatchCase {
@@ -137,4 +137,4 @@ TEST(SearchExpression, MatchesBytesOutsideAscii) {
 }
 
 }  // namespace
-}  // namespace hx4x::visa_sim
+}  // namespace hx4x::visa_search

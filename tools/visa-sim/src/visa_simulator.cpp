@@ -7,12 +7,14 @@
 #include <fstream>
 #include <iterator>
 
-#include "visa-sim/search_expression.hpp"
+#include "visa-search/search_expression.hpp"
 #include "visa-sim/status_names.hpp"
 
 namespace hx4x::visa_sim {
 
 namespace {
+
+using visa_search::SearchExpression;
 
 constexpr ViEventType VI_ALL_ENABLED_EVENTS = 0x3FFF7FFFu;
 constexpr std::size_t max_config_bytes = 1u << 20;

@@ -1,8 +1,8 @@
-#include "visa-sim/search_expression.hpp"
+#include "visa-search/search_expression.hpp"
 
 #include <utility>
 
-namespace hx4x::visa_sim {
+namespace hx4x::visa_search {
 
 namespace {
 
@@ -382,4 +382,4 @@ bool SearchExpression::matches(std::string_view name) const {
     return false;
 }
 
-}  // namespace hx4x::visa_sim
+}  // namespace hx4x::visa_search

@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-namespace hx4x::visa_sim {
+namespace hx4x::visa_search {
 
 // A compiled VISA resource search expression. Matching runs a Thompson automaton, so its
 // time is bounded by name length times expression size whatever the expression is.
@@ -35,4 +35,4 @@ class SearchExpression {
     friend class SearchExpressionCompiler;
 };
 
-}  // namespace hx4x::visa_sim
+}  // namespace hx4x::visa_search
