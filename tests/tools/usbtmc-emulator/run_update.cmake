@@ -1,0 +1,30 @@
+# Updates the emulated USB counter with the loader and checks the outcome: exit status 0,
+# the new version reported, and the image the counter burnt written as its map.
+file(REMOVE_RECURSE ${WORK})
+file(MAKE_DIRECTORY ${WORK})
+file(WRITE ${WORK}/counter.cfg "timeouts real
+resource ${COUNTER}
+    idn VALDMORE,HX-40XL,100000,V1.15
+    new_version V1.20
+    burn_ms 1500
+    image_map ${WORK}/image.map
+")
+execute_process(
+    COMMAND ${CMAKE_COMMAND} -E env HX4X_VISA_LIBRARY=${LIBRARY}
+        ${EMULATOR} --config ${WORK}/counter.cfg --trace ${WORK}/usb.trace --
+        ${UPDATE} hex_file=${HEX} counter=${COUNTER} yes
+    RESULT_VARIABLE status OUTPUT_VARIABLE output ERROR_VARIABLE errors TIMEOUT 240)
+if(NOT status EQUAL 0)
+    message(FATAL_ERROR "update failed (${status}):\n${output}\n${errors}")
+endif()
+if(NOT output MATCHES "V1\\.20")
+    message(FATAL_ERROR "the new version is not reported:\n${output}")
+endif()
+file(READ ${WORK}/usb.trace trace)
+if(NOT trace MATCHES "interrupt_in 0x81")
+    message(FATAL_ERROR "no service request notification in the USB trace")
+endif()
+file(STRINGS ${WORK}/image.map runs REGEX "^0x[0-9A-F]+ [0-9]+ [0-9A-F]+$")
+if(NOT runs)
+    message(FATAL_ERROR "the counter burnt no image")
+endif()
