@@ -48,6 +48,14 @@ if(TARGET loader_window_releases)
     endif()
 endif()
 
+# The own VISA library for USB counters, where the loader looks for it after every vendor's,
+# and the udev rule that lets the user at the seat open USBTMC devices without root.
+if(TARGET visa_usbtmc)
+    install(TARGETS visa_usbtmc LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}/hx4x-loader)
+    install(FILES ${PROJECT_SOURCE_DIR}/tools/visa-usbtmc/70-hx4x-usbtmc.rules
+        DESTINATION lib/udev/rules.d)
+endif()
+
 install(FILES ${PROJECT_SOURCE_DIR}/examples/sample-firmware.hex
     DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/${HX4X_PACKAGE_NAME}/examples)
 
@@ -60,8 +68,9 @@ set(CPACK_PACKAGE_DESCRIPTION
     "Checks an Intel HEX firmware file, identifies the counter over SCPI through the VISA \
 I/O library (USB or GPIB), sends the image in checksummed blocks and orders the burn into \
 flash. Holds the wizard window in three brands (HX4xLoader, RV226xLoader, \
-LTA5xLMA5xLoader) and the console program hx4x-update. A VISA library is needed for real \
-instruments; emulate_counter=112 runs the whole flow without one.")
+LTA5xLMA5xLoader) and the console program hx4x-update. USB counters are reached through \
+the package's own USBTMC library when no vendor VISA library is installed; GPIB counters \
+need a vendor's. emulate_counter=112 runs the whole flow without a counter.")
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_INSTALL_DIRECTORY ${HX4X_PACKAGE_NAME})
 set(CPACK_STRIP_FILES ON)

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages the build, the tests, the fuzzers, the benchmarks, the
-# package and the screenshots need, and any named on the command line (the Windows build's),
-# touching apt only when something is missing.
+# package and the screenshots need (libusb for the own USB VISA library; umockdev and the
+# Python VISA clients for its tests against an emulated USB counter), and any named on the
+# command line (the Windows build's), touching apt only when something is missing.
 set -euo pipefail
 
 packages=(
@@ -11,6 +12,7 @@ packages=(
     binutils srecord time
     qt6-base-dev xvfb xauth xdotool imagemagick fonts-dejavu-core libx11-dev
     dpkg-dev file desktop-file-utils python3
+    libusb-1.0-0-dev libumockdev-dev umockdev python3-pyvisa python3-pyvisa-py python3-usb
     "$@"
 )
 

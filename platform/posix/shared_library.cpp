@@ -2,6 +2,8 @@
 
 #include <dlfcn.h>
 
+#include "platform/module_path.hpp"
+
 namespace hx4x::platform {
 
 LibraryHandle load_library(const std::string& name, std::string* error) {
@@ -34,8 +36,11 @@ std::vector<std::string> visa_library_names() {
     return {"/Library/Frameworks/VISA.framework/VISA",
             "/Library/Frameworks/RsVisa.framework/RsVisa"};
 #else
-    // libvisa.so.0 comes last: that implementation lacks some of the entry points.
-    return {"libvisa.so",
+    // libvisa.so.0 comes last of the vendors': that implementation lacks some of the entry
+    // points. Our own library, which reaches USB counters only, comes after every vendor's,
+    // so a station with a full VISA keeps its GPIB counters: first beside the program (a
+    // copy unpacked anywhere), then where the package installs it.
+    std::vector<std::string> names{"libvisa.so",
             "libvisa.so.7",
             "/usr/lib/x86_64-linux-gnu/libvisa.so",
             "/usr/lib64/libvisa.so",
@@ -46,6 +51,13 @@ std::vector<std::string> visa_library_names() {
             "/opt/keysight/iolibs/libktvisa32.so",
             "libktvisa32.so.0",
             "libvisa.so.0"};
+    const std::string program = module_path();
+    const std::size_t slash = program.rfind('/');
+    if (slash != std::string::npos) {
+        names.push_back(program.substr(0, slash + 1) + own_visa_library);
+    }
+    names.push_back(std::string(HX4X_INSTALLED_LIBRARY_FOLDER) + "/" + own_visa_library);
+    return names;
 #endif
 }
 

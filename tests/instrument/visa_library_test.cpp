@@ -1,10 +1,12 @@
 #include "instrument/visa_library.hpp"
+#include "platform/module_path.hpp"
 #include "platform/shared_library.hpp"
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "environment.hpp"
 #include "host_system.hpp"
@@ -62,6 +64,24 @@ TEST(VisaLibrary, AnEmptyVariableCountsAsUnset) {
     VisaLibrary::instance().load(&error);
     // The usual names are searched, not an empty one (which would name the program itself).
     EXPECT_NE(error.find(platform::visa_library_names().front()), std::string::npos) << error;
+}
+
+TEST(VisaLibrary, OwnUsbLibraryComesAfterEveryVendorLibrary) {
+#if defined(_WIN32) || defined(__APPLE__)
+    GTEST_SKIP() << "the own USB library is a Linux fall-back";
+#else
+    const std::vector<std::string> names = platform::visa_library_names();
+    const std::string program = platform::module_path();
+    ASSERT_GE(names.size(), 3u);
+    ASSERT_FALSE(program.empty());
+    // Beside the program first (an unpacked copy), then the package's library folder.
+    EXPECT_EQ(names[names.size() - 2],
+              program.substr(0, program.rfind('/') + 1) + platform::own_visa_library);
+    const std::string installed = names.back();
+    EXPECT_EQ(installed.front(), '/') << installed;
+    EXPECT_NE(installed.find("/hx4x-loader/libvisa-usbtmc.so"), std::string::npos) << installed;
+    EXPECT_EQ(names[names.size() - 3], "libvisa.so.0") << "the last vendor library";
+#endif
 }
 
 TEST(VisaLibrary, ALibraryWithoutTheEntryPointsIsNotBound) {

@@ -17,6 +17,9 @@ void* library_symbol(LibraryHandle library, const char* name);
 
 void free_library(LibraryHandle library);
 
+// The project's own VISA library for USB counters, tried after every vendor's on Linux.
+inline constexpr const char* own_visa_library = "libvisa-usbtmc.so";
+
 // The file names and paths under which the VISA library is looked for on this platform,
 // in the order they are tried.
 std::vector<std::string> visa_library_names();
