@@ -39,7 +39,8 @@ std::vector<std::string> visa_library_names() {
     // libvisa.so.0 comes last of the vendors': that implementation lacks some of the entry
     // points. Our own library, which reaches USB counters only, comes after every vendor's,
     // so a station with a full VISA keeps its GPIB counters: first beside the program (a
-    // copy unpacked anywhere), then where the package installs it.
+    // copy unpacked anywhere), then where an install puts it, found from the program's own
+    // folder.
     std::vector<std::string> names{"libvisa.so",
             "libvisa.so.7",
             "/usr/lib/x86_64-linux-gnu/libvisa.so",
@@ -54,9 +55,10 @@ std::vector<std::string> visa_library_names() {
     const std::string program = module_path();
     const std::size_t slash = program.rfind('/');
     if (slash != std::string::npos) {
-        names.push_back(program.substr(0, slash + 1) + own_visa_library);
+        const std::string folder = program.substr(0, slash + 1);
+        names.push_back(folder + own_visa_library);
+        names.push_back(folder + HX4X_LIBRARY_FOLDER_FROM_PROGRAMS + "/" + own_visa_library);
     }
-    names.push_back(std::string(HX4X_INSTALLED_LIBRARY_FOLDER) + "/" + own_visa_library);
     return names;
 #endif
 }
