@@ -1,5 +1,5 @@
 # Updates the emulated USB counter with the loader and checks the outcome: exit status 0,
-# the new version reported, and the image the counter burnt written as its map.
+# the new version reported, and the image the counter burnt, byte for byte the file's data.
 file(REMOVE_RECURSE ${WORK})
 file(MAKE_DIRECTORY ${WORK})
 file(WRITE ${WORK}/counter.cfg "timeouts real
@@ -27,4 +27,10 @@ endif()
 file(STRINGS ${WORK}/image.map runs REGEX "^0x[0-9A-F]+ [0-9]+ [0-9A-F]+$")
 if(NOT runs)
     message(FATAL_ERROR "the counter burnt no image")
+endif()
+execute_process(
+    COMMAND ${PYTHON} ${CMAKE_CURRENT_LIST_DIR}/image_matches_hex.py ${WORK}/image.map ${HEX}
+    RESULT_VARIABLE status OUTPUT_VARIABLE output ERROR_VARIABLE errors TIMEOUT 60)
+if(NOT status EQUAL 0)
+    message(FATAL_ERROR "the counter did not burn the file's image:\n${output}${errors}")
 endif()

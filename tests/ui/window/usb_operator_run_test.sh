@@ -93,7 +93,7 @@ order=$(grep -n "SYST:FIRM:UPD" "$transcript" | head -1 | cut -d: -f1)
 tail -n +"$order" "$transcript" | grep -q "IDN?" || fail "no identification after the burn"
 resets=$(tail -n +"$order" "$transcript" | grep -c ":ABOR; \*rst; \*PSC 0; \*CLS" || true)
 [ "$resets" -eq 1 ] || fail "$resets resets after the burn order, not 1"
-/usr/bin/python3 "$compare" "$firmware" "$work/image.map" ||
+/usr/bin/python3 "$compare" "$work/image.map" "$firmware" ||
     fail "the counter received other bytes than the firmware's"
 grep -q "^last_used_instrument=USB0::0x5D3C::0x0090::100000::INSTR" "$loader.ini" ||
     fail "the settings do not name the USB counter"

@@ -102,6 +102,17 @@ VISA_USBTMC_EXPORT ViStatus HX4X_VISA_CALL viFlush(ViSession vi, ViUInt16 mask) 
     HX4X_USBTMC_CALL(flush(vi, mask));
 }
 
+// PyVISA's Resource.close() turns every event off and drops the queued ones before viClose.
+VISA_USBTMC_EXPORT ViStatus HX4X_VISA_CALL viDisableEvent(ViSession vi, ViEventType type,
+                                                          ViUInt16 mechanism) {
+    HX4X_USBTMC_CALL(disable_event(vi, type, mechanism));
+}
+
+VISA_USBTMC_EXPORT ViStatus HX4X_VISA_CALL viDiscardEvents(ViSession vi, ViEventType type,
+                                                           ViUInt16 mechanism) {
+    HX4X_USBTMC_CALL(discard_events(vi, type, mechanism));
+}
+
 // PyVISA asks these to pick a resource class and to clear a device that was not ready.
 VISA_USBTMC_EXPORT ViStatus HX4X_VISA_CALL viParseRsrc(ViSession rm, const char* name,
                                                        ViUInt16* type, ViUInt16* board) {

@@ -14,6 +14,7 @@ constexpr StatusEntry status_table[] = {
     {VI_SUCCESS_MAX_CNT,
      "VI_SUCCESS_MAX_CNT: The number of bytes read equals the count requested."},
     {VI_SUCCESS_EVENT_EN, "VI_SUCCESS_EVENT_EN: The event was already enabled."},
+    {VI_SUCCESS_EVENT_DIS, "VI_SUCCESS_EVENT_DIS: The event was already disabled."},
     {VI_WARN_UNKNOWN_STATUS, "VI_WARN_UNKNOWN_STATUS: The status code is not known."},
     {VI_ERROR_SYSTEM_ERROR, "VI_ERROR_SYSTEM_ERROR: The USB library could not be started."},
     {VI_ERROR_INV_OBJECT, "VI_ERROR_INV_OBJECT: The given session or object reference is invalid."},

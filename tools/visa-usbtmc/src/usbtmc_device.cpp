@@ -501,6 +501,19 @@ ViStatus UsbtmcDevice::enable_service_requests() {
     return VI_SUCCESS;
 }
 
+void UsbtmcDevice::disable_service_requests() {
+    if (listener_ != nullptr) {
+        listener_->accepting = false;
+        listener_->requests.clear();
+    }
+}
+
+void UsbtmcDevice::discard_service_requests() {
+    if (listener_ != nullptr) {
+        listener_->requests.clear();
+    }
+}
+
 ViStatus UsbtmcDevice::wait_service_request(unsigned timeout_ms) {
     const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_ms);
     for (;;) {

@@ -48,6 +48,10 @@ class UsbtmcDevice {
     bool has_interrupt_in() const { return endpoints_.interrupt_in != 0; }
     // Starts queueing service requests; earlier ones were dropped.
     ViStatus enable_service_requests();
+    // Stops queueing service requests and drops the queued ones; the listener stays.
+    void disable_service_requests();
+    // Drops the queued service requests.
+    void discard_service_requests();
     // VI_SUCCESS when a request was queued or arrives within the time, else VI_ERROR_TMO.
     ViStatus wait_service_request(unsigned timeout_ms);
 

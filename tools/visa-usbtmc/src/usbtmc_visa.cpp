@@ -427,6 +427,41 @@ ViStatus UsbtmcVisa::enable_event(ViSession vi, ViEventType type, ViUInt16 mecha
     return status;
 }
 
+// VI_ALL_MECH (0xFFFF) includes the queue, the only mechanism this library has.
+ViStatus UsbtmcVisa::disable_event(ViSession vi, ViEventType type, ViUInt16 mechanism) {
+    Session* s = find<Session>(vi);
+    if (s == nullptr) {
+        return VI_ERROR_INV_OBJECT;
+    }
+    if (type != VI_EVENT_SERVICE_REQ && type != VI_ALL_ENABLED_EVENTS) {
+        return VI_ERROR_INV_EVENT;
+    }
+    if ((mechanism & VI_QUEUE) == 0) {
+        return VI_ERROR_INV_MECH;
+    }
+    if (!s->service_requests) {
+        return VI_SUCCESS_EVENT_DIS;
+    }
+    s->service_requests = false;
+    s->device->disable_service_requests();
+    return VI_SUCCESS;
+}
+
+ViStatus UsbtmcVisa::discard_events(ViSession vi, ViEventType type, ViUInt16 mechanism) {
+    Session* s = find<Session>(vi);
+    if (s == nullptr) {
+        return VI_ERROR_INV_OBJECT;
+    }
+    if (type != VI_EVENT_SERVICE_REQ && type != VI_ALL_ENABLED_EVENTS) {
+        return VI_ERROR_INV_EVENT;
+    }
+    if ((mechanism & VI_QUEUE) == 0) {
+        return VI_ERROR_INV_MECH;
+    }
+    s->device->discard_service_requests();
+    return VI_SUCCESS;
+}
+
 ViStatus UsbtmcVisa::wait_on_event(ViSession vi, ViEventType type, ViUInt32 timeout_ms,
                                    ViEventType* out_type, ViEvent* out_event) {
     if (out_type != nullptr) {

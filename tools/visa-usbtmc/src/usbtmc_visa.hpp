@@ -41,6 +41,8 @@ class UsbtmcVisa {
     ViStatus read(ViSession vi, unsigned char* buf, ViUInt32 count, ViUInt32* read);
     ViStatus enable_event(ViSession vi, ViEventType type, ViUInt16 mechanism,
                           ViEventFilter context);
+    ViStatus disable_event(ViSession vi, ViEventType type, ViUInt16 mechanism);
+    ViStatus discard_events(ViSession vi, ViEventType type, ViUInt16 mechanism);
     ViStatus wait_on_event(ViSession vi, ViEventType type, ViUInt32 timeout_ms,
                            ViEventType* out_type, ViEvent* out_event);
     ViStatus read_stb(ViSession vi, ViUInt16* status);

@@ -12,6 +12,7 @@ namespace hx4x::visa_usbtmc {
 using namespace hx4x::visa;
 
 inline constexpr ViStatus VI_SUCCESS_EVENT_EN = to_status(0x3FFF0002u);
+inline constexpr ViStatus VI_SUCCESS_EVENT_DIS = to_status(0x3FFF0003u);
 inline constexpr ViStatus VI_WARN_UNKNOWN_STATUS = to_status(0x3FFF0085u);
 inline constexpr ViStatus VI_ERROR_SYSTEM_ERROR = to_status(0xBFFF0000u);
 inline constexpr ViStatus VI_ERROR_NSUP_ATTR = to_status(0xBFFF001Du);
