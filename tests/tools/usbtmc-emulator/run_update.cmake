@@ -1,5 +1,7 @@
 # Updates the emulated USB counter with the loader and checks the outcome: exit status 0,
 # the new version reported, and the image the counter burnt, byte for byte the file's data.
+# The counter comes with the kernel's usbtmc driver bound, as on most Linux machines: the
+# library detaches it for each session and gives the interface back at the end.
 file(REMOVE_RECURSE ${WORK})
 file(MAKE_DIRECTORY ${WORK})
 file(WRITE ${WORK}/counter.cfg "timeouts real
@@ -11,7 +13,7 @@ resource ${COUNTER}
 ")
 execute_process(
     COMMAND ${CMAKE_COMMAND} -E env HX4X_VISA_LIBRARY=${LIBRARY}
-        ${EMULATOR} --config ${WORK}/counter.cfg --trace ${WORK}/usb.trace --
+        ${EMULATOR} --config ${WORK}/counter.cfg --trace ${WORK}/usb.trace --kernel-driver --
         ${UPDATE} hex_file=${HEX} counter=${COUNTER} yes
     RESULT_VARIABLE status OUTPUT_VARIABLE output ERROR_VARIABLE errors TIMEOUT 240)
 if(NOT status EQUAL 0)
@@ -23,6 +25,16 @@ endif()
 file(READ ${WORK}/usb.trace trace)
 if(NOT trace MATCHES "interrupt_in 0x81")
     message(FATAL_ERROR "no service request notification in the USB trace")
+endif()
+file(STRINGS ${WORK}/usb.trace driver REGEX "kernel driver usbtmc")
+list(FILTER driver INCLUDE REGEX "detached$")
+if(NOT driver)
+    message(FATAL_ERROR "the kernel's driver was never detached")
+endif()
+file(STRINGS ${WORK}/usb.trace driver REGEX "kernel driver usbtmc")
+list(POP_BACK driver last)
+if(NOT last MATCHES "attached$")
+    message(FATAL_ERROR "the kernel's driver did not get the interface back: ${last}")
 endif()
 file(STRINGS ${WORK}/image.map runs REGEX "^0x[0-9A-F]+ [0-9]+ [0-9A-F]+$")
 if(NOT runs)

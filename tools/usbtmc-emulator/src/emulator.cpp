@@ -96,6 +96,10 @@ bool parse_options(int argc, char** argv, Options* options, std::string* error) 
         if (value("--config", &options->config) || value("--trace", &options->trace)) {
             continue;
         }
+        if (arg == "--kernel-driver") {
+            options->kernel_driver = true;
+            continue;
+        }
         if (value("--fault", &text)) {
             Fault fault;
             std::string why;
@@ -245,6 +249,9 @@ bool Emulator::plug(Slot& slot, std::size_t port, std::string* error) {
     g_free(root);
     incarnation->function =
         std::make_unique<UsbtmcFunction>(*slot.link, id, options_.faults, trace_, devnode);
+    if (options_.kernel_driver) {
+        incarnation->function->bind_kernel_driver_at_plug();
+    }
     incarnation->device = std::make_unique<UsbfsDevice>(lock_, *incarnation->function, devnode,
                                                         node_path, stats_, [this] { kick(); });
     if (!incarnation->device->attach(testbed_, error)) {

@@ -1,4 +1,5 @@
-// usbtmc-emulator [--config SIM_CONFIG] [--fault SPEC]... [--trace FILE] -- COMMAND [ARG...]
+// usbtmc-emulator [--config SIM_CONFIG] [--fault SPEC]... [--trace FILE] [--kernel-driver]
+//                 -- COMMAND [ARG...]
 // Runs COMMAND against emulated USB488 counters (see README.md).
 #include <unistd.h>
 
@@ -47,7 +48,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usbtmc-emulator: %s\n", error.c_str());
         std::fprintf(stderr,
                      "usage: usbtmc-emulator [--config SIM_CONFIG] [--fault SPEC]... "
-                     "[--trace FILE] -- COMMAND [ARG...]\n");
+                     "[--trace FILE] [--kernel-driver] -- COMMAND [ARG...]\n");
         return 2;
     }
     run_under_preload(argv);

@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 
 namespace hx4x::usbtmc_emulator {
@@ -261,6 +262,10 @@ long UsbfsDevice::handle(UMockdevIoctlClient* client, unsigned long request, int
                 *error = EINVAL;
                 return -1;
             }
+            if (request == USBDEVFS_CLAIMINTERFACE && function_.kernel_driver()) {
+                *error = EBUSY;
+                return -1;
+            }
             return 0;
         }
         case USBDEVFS_DISCONNECT_CLAIM: {
@@ -272,6 +277,18 @@ long UsbfsDevice::handle(UMockdevIoctlClient* client, unsigned long request, int
             if (claim == nullptr || value.interface != 0) {
                 *error = EINVAL;
                 return -1;
+            }
+            if (function_.kernel_driver()) {
+                // Only the driver named is spared with EXCEPT_DRIVER, only it is taken with
+                // IF_DRIVER; libusb asks to spare "usbfs", its own.
+                const std::string named(value.driver, strnlen(value.driver, sizeof value.driver));
+                const bool is_ours = named == "usbtmc";
+                if (((value.flags & USBDEVFS_DISCONNECT_CLAIM_EXCEPT_DRIVER) != 0 && is_ours) ||
+                    ((value.flags & USBDEVFS_DISCONNECT_CLAIM_IF_DRIVER) != 0 && !is_ours)) {
+                    *error = EBUSY;
+                    return -1;
+                }
+                function_.detach_kernel_driver();
             }
             return 0;
         }
@@ -316,17 +333,45 @@ long UsbfsDevice::handle(UMockdevIoctlClient* client, unsigned long request, int
         case USBDEVFS_RESET:
             function_.reset();
             return 0;
-        case USBDEVFS_GETDRIVER:
-            // No kernel driver is bound to the interface.
-            *error = ENODATA;
-            return -1;
+        case USBDEVFS_GETDRIVER: {
+            std::uint8_t* query = argument_struct(client, sizeof(usbdevfs_getdriver));
+            if (query == nullptr) {
+                *error = EFAULT;
+                return -1;
+            }
+            usbdevfs_getdriver value{};
+            std::memcpy(&value, query, sizeof value);
+            if (value.interface != 0 || !function_.kernel_driver()) {
+                *error = ENODATA;
+                return -1;
+            }
+            std::snprintf(value.driver, sizeof value.driver, "%s", "usbtmc");
+            std::memcpy(query, &value, sizeof value);
+            return 0;
+        }
         case USBDEVFS_IOCTL: {
             const std::uint8_t* command = argument_struct(client, sizeof(usbdevfs_ioctl));
             usbdevfs_ioctl value{};
             if (command != nullptr) {
                 std::memcpy(&value, command, sizeof value);
             }
-            *error = value.ioctl_code == static_cast<int>(USBDEVFS_DISCONNECT) ? ENODATA : ENOTTY;
+            if (value.ifno != 0) {
+                *error = EINVAL;
+                return -1;
+            }
+            if (value.ioctl_code == static_cast<int>(USBDEVFS_DISCONNECT)) {
+                if (!function_.kernel_driver()) {
+                    *error = ENODATA;
+                    return -1;
+                }
+                function_.detach_kernel_driver();
+                return 0;
+            }
+            if (value.ioctl_code == static_cast<int>(USBDEVFS_CONNECT)) {
+                function_.attach_kernel_driver();
+                return 0;
+            }
+            *error = ENOTTY;
             return -1;
         }
         case USBDEVFS_GET_SPEED:

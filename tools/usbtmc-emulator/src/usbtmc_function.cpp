@@ -99,6 +99,16 @@ void UsbtmcFunction::clear_halt(std::uint8_t endpoint) {
     }
 }
 
+void UsbtmcFunction::detach_kernel_driver() {
+    kernel_driver_ = false;
+    log("kernel driver usbtmc detached");
+}
+
+void UsbtmcFunction::attach_kernel_driver() {
+    kernel_driver_ = true;
+    log("kernel driver usbtmc attached");
+}
+
 void UsbtmcFunction::reset() {
     log("reset");
     out_halted_ = in_halted_ = interrupt_halted_ = false;

@@ -21,6 +21,8 @@ struct Options {
     std::string config;  // empty: HX4X_VISA_SIM_CONFIG as it is
     std::vector<Fault> faults;
     std::string trace;
+    // Every device comes with the kernel's usbtmc driver bound to its interface.
+    bool kernel_driver = false;
     std::vector<std::string> command;
 };
 

@@ -60,6 +60,13 @@ class UsbtmcFunction {
     // A bulk-IN request waits for a reply that may come with time.
     bool waiting_for_reply() const { return request_.has_value() && !request_->nothing; }
 
+    // The kernel's usbtmc driver on the interface, as a machine with that module loaded has
+    // it: it holds the interface until a client detaches it, and takes it back on request.
+    void bind_kernel_driver_at_plug() { kernel_driver_ = true; }
+    bool kernel_driver() const { return kernel_driver_; }
+    void detach_kernel_driver();
+    void attach_kernel_driver();
+
   private:
     struct InRequest {
         std::uint8_t tag = 0;
@@ -80,6 +87,7 @@ class UsbtmcFunction {
     std::string trace_name_;
 
     bool unplugged_ = false;
+    bool kernel_driver_ = false;
     bool out_halted_ = false;
     bool in_halted_ = false;
     bool interrupt_halted_ = false;
