@@ -427,17 +427,25 @@ ViStatus UsbtmcVisa::enable_event(ViSession vi, ViEventType type, ViUInt16 mecha
     return status;
 }
 
-// VI_ALL_MECH (0xFFFF) includes the queue, the only mechanism this library has.
-ViStatus UsbtmcVisa::disable_event(ViSession vi, ViEventType type, ViUInt16 mechanism) {
-    Session* s = find<Session>(vi);
-    if (s == nullptr) {
+// The session behind `vi` when the event type and mechanism name what this library has: the
+// service request, by the queue (VI_ALL_MECH, 0xFFFF, includes the queue); else the status.
+ViStatus UsbtmcVisa::queued_service_requests(ViSession vi, ViEventType type, ViUInt16 mechanism,
+                                             Session** session) {
+    *session = find<Session>(vi);
+    if (*session == nullptr) {
         return VI_ERROR_INV_OBJECT;
     }
     if (type != VI_EVENT_SERVICE_REQ && type != VI_ALL_ENABLED_EVENTS) {
         return VI_ERROR_INV_EVENT;
     }
-    if ((mechanism & VI_QUEUE) == 0) {
-        return VI_ERROR_INV_MECH;
+    return (mechanism & VI_QUEUE) == 0 ? VI_ERROR_INV_MECH : VI_SUCCESS;
+}
+
+ViStatus UsbtmcVisa::disable_event(ViSession vi, ViEventType type, ViUInt16 mechanism) {
+    Session* s = nullptr;
+    if (const ViStatus status = queued_service_requests(vi, type, mechanism, &s);
+        status != VI_SUCCESS) {
+        return status;
     }
     if (!s->service_requests) {
         return VI_SUCCESS_EVENT_DIS;
@@ -448,15 +456,10 @@ ViStatus UsbtmcVisa::disable_event(ViSession vi, ViEventType type, ViUInt16 mech
 }
 
 ViStatus UsbtmcVisa::discard_events(ViSession vi, ViEventType type, ViUInt16 mechanism) {
-    Session* s = find<Session>(vi);
-    if (s == nullptr) {
-        return VI_ERROR_INV_OBJECT;
-    }
-    if (type != VI_EVENT_SERVICE_REQ && type != VI_ALL_ENABLED_EVENTS) {
-        return VI_ERROR_INV_EVENT;
-    }
-    if ((mechanism & VI_QUEUE) == 0) {
-        return VI_ERROR_INV_MECH;
+    Session* s = nullptr;
+    if (const ViStatus status = queued_service_requests(vi, type, mechanism, &s);
+        status != VI_SUCCESS) {
+        return status;
     }
     s->device->discard_service_requests();
     return VI_SUCCESS;

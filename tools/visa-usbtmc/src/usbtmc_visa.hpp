@@ -75,6 +75,8 @@ class UsbtmcVisa {
 
     template <class T>
     T* find(ViObject handle);
+    ViStatus queued_service_requests(ViSession vi, ViEventType type, ViUInt16 mechanism,
+                                     Session** session);
     ViObject add(Object object);
     void close_children(ViObject parent);
 
