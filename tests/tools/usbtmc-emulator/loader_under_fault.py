@@ -55,7 +55,10 @@ def run_under_emulator(args):
     second = "then_reset" if "then_reset" in args.check else "none"
     command += ["--", "/bin/sh", "-c", SCRIPT, "sh", args.loader, args.counter, second,
                 "hex_file=" + args.hex, "counter=" + args.counter, "yes"]
-    env = dict(os.environ, HX4X_VISA_LIBRARY=args.library)
+    # A runtime folder of the case's own: the loader's lock on a counter's address lives
+    # there, and the cases run side by side with the same address.
+    env = dict(os.environ, HX4X_VISA_LIBRARY=args.library,
+               XDG_RUNTIME_DIR=os.path.abspath(args.work))
     start = time.monotonic()
     process = subprocess.Popen(command, cwd=args.work, env=env, start_new_session=True)
     try:

@@ -12,7 +12,9 @@ resource ${COUNTER}
     image_map ${WORK}/image.map
 ")
 execute_process(
-    COMMAND ${CMAKE_COMMAND} -E env HX4X_VISA_LIBRARY=${LIBRARY}
+    # A runtime folder of its own, for the loader's lock on the counter's address: other
+    # tests update a counter of the same address at the same time.
+    COMMAND ${CMAKE_COMMAND} -E env HX4X_VISA_LIBRARY=${LIBRARY} XDG_RUNTIME_DIR=${WORK}
         ${EMULATOR} --config ${WORK}/counter.cfg --trace ${WORK}/usb.trace --kernel-driver --
         ${UPDATE} hex_file=${HEX} counter=${COUNTER} yes
     RESULT_VARIABLE status OUTPUT_VARIABLE output ERROR_VARIABLE errors TIMEOUT 240)
