@@ -1,7 +1,8 @@
 # Updates the emulated USB counter with the loader and checks the outcome: exit status 0,
 # the new version reported, and the image the counter burnt, byte for byte the file's data.
 # The counter comes with the kernel's usbtmc driver bound, as on most Linux machines: the
-# library detaches it for each session and gives the interface back at the end.
+# library detaches it for each session and gives the interface back at the end. The counter
+# leaves the bus when it restarts after the flash, and comes back under a new device number.
 file(REMOVE_RECURSE ${WORK})
 file(MAKE_DIRECTORY ${WORK})
 file(WRITE ${WORK}/counter.cfg "timeouts real
@@ -27,6 +28,18 @@ endif()
 file(READ ${WORK}/usb.trace trace)
 if(NOT trace MATCHES "interrupt_in 0x81")
     message(FATAL_ERROR "no service request notification in the USB trace")
+endif()
+# The counter restarts at the end of the flash and enumerates again under a new device
+# number: the loader found it by its name and identified it there.
+file(STRINGS ${WORK}/usb.trace plugs REGEX " (plugged|unplugged)")
+list(LENGTH plugs plug_count)
+list(GET plugs -1 last_plug)
+if(plug_count LESS 3 OR NOT last_plug MATCHES "^/dev/bus/usb/001/003 plugged")
+    message(FATAL_ERROR "the counter did not enumerate again after the flash: ${plugs}")
+endif()
+file(STRINGS ${WORK}/usb.trace identified REGEX "^/dev/bus/usb/001/003 bulk_out .*IDN\\?")
+if(NOT identified)
+    message(FATAL_ERROR "the counter was not identified after it enumerated again")
 endif()
 file(STRINGS ${WORK}/usb.trace driver REGEX "kernel driver usbtmc")
 list(FILTER driver INCLUDE REGEX "detached$")

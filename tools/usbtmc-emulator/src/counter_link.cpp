@@ -21,9 +21,16 @@ bool CounterLink::open() {
     }
     session_ = session;
     lost_ = false;
+    const visa_sim::CounterModel* model = simulator_.counter(resource_);
+    restarts_at_open_ = model != nullptr ? model->reboots() : 0;
     simulator_.set_attribute(session_, VI_ATTR_TMO_VALUE, 0);
     simulator_.enable_event(session_, VI_EVENT_SERVICE_REQ, VI_QUEUE, 0);
     return true;
+}
+
+bool CounterLink::restarted() const {
+    const visa_sim::CounterModel* model = simulator_.counter(resource_);
+    return session_ != 0 && model != nullptr && model->reboots() != restarts_at_open_;
 }
 
 void CounterLink::close() {

@@ -22,6 +22,12 @@ constexpr std::size_t max_config_bytes = 1u << 20;
 constexpr unsigned shared_poll_ms = 100;  // a counter shared with other processes
 constexpr unsigned shortest_wait_ms = 5;
 constexpr unsigned longest_wait_ms = 60000;
+// A restarted counter stays on the bus until the host has reaped what it sent last (the
+// service request of the completed flash), but no longer than this.
+constexpr std::uint64_t restart_grace_ms = 500;
+// A counter off the bus with no moment of its own to come back (a restart) is looked for
+// again this often, about the time a device takes to enumerate.
+constexpr unsigned enumeration_ms = 200;
 constexpr int internal_failure = 70;
 
 void say(const std::string& text) {
@@ -247,8 +253,10 @@ bool Emulator::plug(Slot& slot, std::size_t port, std::string* error) {
     gchar* root = umockdev_testbed_get_root_dir(testbed_);
     const std::string node_path = std::string(root) + devnode;
     g_free(root);
-    incarnation->function =
-        std::make_unique<UsbtmcFunction>(*slot.link, id, options_.faults, trace_, devnode);
+    incarnation->function = std::make_unique<UsbtmcFunction>(
+        *slot.link, id, slot.plugged_before ? std::vector<Fault>{} : options_.faults, trace_,
+        devnode);
+    slot.plugged_before = true;
     if (options_.kernel_driver) {
         incarnation->function->bind_kernel_driver_at_plug();
     }
@@ -315,7 +323,19 @@ void Emulator::service() {
                 if (!device.vanished() && slot.current->function->gone()) {
                     device.vanish();
                 }
+                if (!device.vanished() && slot.link->restarted()) {
+                    const std::uint64_t now = wall_ms();
+                    if (slot.restart_seen_ms == 0) {
+                        slot.restart_seen_ms = now;
+                    }
+                    if (!device.unreaped() || now - slot.restart_seen_ms >= restart_grace_ms) {
+                        device.vanish();
+                    } else {
+                        delay = shortest_wait_ms;
+                    }
+                }
                 if (device.vanished()) {
+                    slot.restart_seen_ms = 0;
                     slot.unplugged = slot.current->function->unplugged();
                     slot.link->close();
                     leaving.push_back(&slot);
@@ -342,6 +362,9 @@ void Emulator::service() {
             }
             if (!slot.state_path.empty()) {
                 wait = wait == 0 ? shared_poll_ms : std::min(wait, shared_poll_ms);
+            }
+            if (absent && wait == 0) {
+                wait = enumeration_ms;
             }
             if (wait != 0) {
                 delay = delay == 0 ? wait : std::min(delay, wait);

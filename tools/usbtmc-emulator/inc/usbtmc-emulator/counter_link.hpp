@@ -25,6 +25,9 @@ class CounterLink {
     bool is_open() const { return session_ != 0; }
     // False once the simulator reported the session lost; the device then leaves the bus.
     bool lost() const { return lost_; }
+    // The counter restarted (a flash completed) since the session opened: a USB device
+    // leaves the bus then and enumerates again.
+    bool restarted() const;
 
     void write(const std::string& message);
 
@@ -57,6 +60,7 @@ class CounterLink {
     std::string resource_;
     visa::ViSession session_ = 0;
     bool lost_ = false;
+    std::uint32_t restarts_at_open_ = 0;
 };
 
 }  // namespace hx4x::usbtmc_emulator

@@ -54,7 +54,9 @@ class Emulator {
         std::string state_path;
         std::unique_ptr<CounterLink> link;
         Incarnation* current = nullptr;
-        bool unplugged = false;  // by a fault: it does not come back
+        bool unplugged = false;             // by a fault: it does not come back
+        std::uint64_t restart_seen_ms = 0;  // the counter restarted; the device leaves soon
+        bool plugged_before = false;        // faults are planned for the first device only
     };
 
     bool set_up(std::string* error);

@@ -43,6 +43,8 @@ class UsbfsDevice {
     bool vanished() const { return vanished_; }
     // A URB waits for something only time can bring (a reply, a service request).
     bool waiting() const;
+    // Completed URBs wait to be reaped (a last notification, say).
+    bool unreaped() const { return !completed_.empty(); }
     const std::string& devnode() const { return devnode_; }
 
   private:
