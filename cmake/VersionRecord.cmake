@@ -1,9 +1,10 @@
 # The program's version record, generated at build time from app/version_record.txt by
 # version_record_tool (defined in app/CMakeLists.txt):
 #
-#   hx4x_add_version_record(<target>)
+#   hx4x_add_version_record(<target> [SET <key>=<value>...])
 #       gives an executable target its record: a .rc compiled into it on Windows, elsewhere
-#       the record bytes in its ELF section .vs_version_info (added after each link).
+#       the record bytes in its ELF section .vs_version_info (added after each link). SET
+#       replaces string values (a program of another name than the releases).
 #   hx4x_add_version_releases(<target> [DESTINATION <dir>] [FILES_VARIABLE <var>])
 #       copies the linked target as each release file of HX4X_RELEASE_FILES, with a record
 #       rewritten for that release; call it in the directory of hx4x_add_version_record.
@@ -28,6 +29,11 @@ function(_hx4x_version_description out)
 endfunction()
 
 function(hx4x_add_version_record target)
+    cmake_parse_arguments(V "" "" "SET" ${ARGN})
+    set(replaced)
+    foreach(assignment IN LISTS V_SET)
+        list(APPEND replaced --set ${assignment})
+    endforeach()
     _hx4x_version_description(description)
     set(dir ${CMAKE_CURRENT_BINARY_DIR}/${target}_version_record)
     set(record ${dir}/record.bin)
@@ -38,6 +44,7 @@ function(hx4x_add_version_record target)
     add_custom_command(OUTPUT ${record} ${rc} ${resolved}
         COMMAND ${CMAKE_COMMAND} -E make_directory ${dir}
         COMMAND version_record_tool ${description} ${record} --rc ${rc} --resolved ${resolved}
+            ${replaced}
         DEPENDS version_record_tool ${description}
         COMMENT "Generating the version record of ${target}"
         VERBATIM)

@@ -1,21 +1,29 @@
 #include "console/console_app.hpp"
 
+#include <cstdlib>
+
 #include "AuxLib/logger.hpp"
 #include "AuxLib/operator_message.hpp"
 #include "AuxLib/scope_guard.hpp"
 #include "app/emulated_version.hpp"
+#include "app/version_info.hpp"
 #include "cmdline/argv_command_line.hpp"
 #include "cmdline/command_line_parser.hpp"
+#include "console/command_line_mistakes.hpp"
 #include "console/console_options.hpp"
 #include "console/console_presenter.hpp"
 #include "console/console_result.hpp"
 #include "console/console_texts.hpp"
 #include "console/console_view.hpp"
 #include "console/exit_status.hpp"
+#include "console/visible_text.hpp"
 #include "firmware/firmware_check.hpp"
 #include "instrument/discovery.hpp"
 #include "instrument/resource_name.hpp"
+#include "instrument/visa_library.hpp"
+#include "instrument/visa_types.hpp"
 #include "platform/command_line_rules.hpp"
+#include "platform/module_path.hpp"
 #include "ui/controller_texts.hpp"
 #include "ui/update_controller.hpp"
 
@@ -85,8 +93,25 @@ bool firmware_file_usable(const std::string& file, ConsoleView& view) {
     return true;
 }
 
+// A library named by HX4X_VISA_LIBRARY that does not load would only be reported as "not
+// installed": the loader's own reason says what is wrong with it.
+void report_unusable_library(ConsoleView& view) {
+    const char* chosen = std::getenv(VisaLibrary::library_variable);
+    VisaLibrary& visa = VisaLibrary::instance();
+    if (chosen == nullptr || *chosen == '\0' || visa.is_available()) {
+        return;
+    }
+    std::string reason;
+    if (!visa.load(&reason)) {
+        view.show_message(MessageKind::error, console_text::visa_library_unusable + reason);
+    }
+}
+
 ExitStatus search_instruments(UpdateController& controller, ConsoleView& view,
                               const ConsoleOptions& options) {
+    if (options.emulated_version == 0) {
+        report_unusable_library(view);
+    }
     view.set_page(page_instruments);
     // An expression the library refuses is a mistake on the command line, not an empty bus:
     // the controller's verdict waits until that is known.
@@ -111,7 +136,7 @@ ExitStatus list_instruments(UpdateController& controller, ConsoleView& view, Con
         if (output.json()) {
             output.json_line(JsonObject().add("event", "instrument").add("resource", address));
         } else {
-            output.result_line(address);
+            output.result_line(visible_name(address));
         }
     }
     return ExitStatus::success;
@@ -223,14 +248,30 @@ ExitStatus reset_counter(UpdateController& controller, ConsoleView& view,
 
 // The emulated version, when given, must be one the emulation knows: anything else used to
 // mean real instruments, and an update of a counter nobody meant to touch.
-bool emulated_version_valid(const CommandLineParser& parser, std::string& report) {
+std::string emulated_version_mistake(const CommandLineParser& parser) {
     if (!parser.is_given("emulate_counter") || emulated_version_option(parser) != 0) {
-        return true;
+        return {};
     }
-    report = parse_error_text(console_text::emulate_value_head +
-                              parser.argument_value("emulate_counter", 0) +
-                              console_text::emulate_value_tail);
-    return false;
+    return console_text::emulate_value_head + parser.argument_value("emulate_counter", 0) +
+           console_text::emulate_value_tail;
+}
+
+// What the parse accepts but the console does not: an emulated version it does not know, the
+// firmware file given twice, a mask longer than VISA takes.
+std::string option_mistake(const CommandLineParser& parser) {
+    std::string mistake = emulated_version_mistake(parser);
+    if (!mistake.empty()) {
+        return mistake;
+    }
+    if (parser.is_given("hex_file") && parser.is_given(unnamed_parameter)) {
+        return console_text::firmware_file_twice;
+    }
+    const std::string mask = mask_option(parser);
+    if (mask.size() >= visa::VI_FIND_BUFLEN) {
+        return console_text::mask_too_long_head + std::to_string(mask.size()) +
+               console_text::mask_too_long_tail;
+    }
+    return {};
 }
 
 // A failed write never stops the work; it is owned up to once everything is done.
@@ -242,33 +283,148 @@ int finish(ConsoleOutput& output, ExitStatus status) {
     return exit_code(ExitStatus::output);
 }
 
+// The closing JSON object, when JSON lines are asked for.
+void json_outcome(ConsoleOutput& output, JsonObject object, const std::string& result,
+                  ExitStatus status) {
+    if (output.json()) {
+        output.json_line(outcome_end(object, result, status));
+    }
+}
+
+// The report and the usage on standard error; with json the message as the closing object.
+int command_line_error(ConsoleOutput& output, const std::string& message,
+                       const CommandLineParser& parser) {
+    output.message_line(console_text::error_prefix,
+                        parse_error_text(message) + "\n\n" + parser.usage_text());
+    json_outcome(output, outcome_start(), message, ExitStatus::command_line);
+    return finish(output, ExitStatus::command_line);
+}
+
+int show_help(ConsoleOutput& output, const CommandLineParser& parser) {
+    std::string help = parser.usage_text() + "\n" + exit_status_table_text();
+    help.pop_back();  // the line end result_line writes
+    if (output.json()) {
+        json_outcome(output, outcome_start().add("usage", help), "", ExitStatus::success);
+    } else {
+        output.result_line(help);
+    }
+    return finish(output, ExitStatus::success);
+}
+
+// The program's name, version and build date, from the version record of its own file.
+int show_version(ConsoleOutput& output) {
+    VersionInfo record;
+    if (!record.read(platform::module_path())) {
+        output.message_line(console_text::warning_prefix, console_text::no_version_record);
+        json_outcome(output, outcome_start(), console_text::no_version_record, ExitStatus::success);
+        return finish(output, ExitStatus::success);
+    }
+    const std::string name = record.string_value("InternalName");
+    const std::string version = record.file_version_text();
+    const std::string built = record.string_value("Comments");
+    if (output.json()) {
+        json_outcome(
+            output,
+            outcome_start().add("program", name).add("version", version).add("build_date", built),
+            "", ExitStatus::success);
+    } else {
+        output.result_line(visible_name(name) + " " + visible_name(version) +
+                           console_text::built_on + visible_name(built));
+    }
+    return finish(output, ExitStatus::success);
+}
+
+// The check command: the verdict on standard output, a refusal on standard error.
+int check_file(ConsoleOutput& output, const std::string& file) {
+    JsonObject object = outcome_start();
+    if (file.empty()) {
+        output.message_line(console_text::error_prefix, controller_text::no_firmware_file);
+        json_outcome(output, object.add_null("file").add_null("file_version"),
+                     controller_text::no_firmware_file, ExitStatus::firmware_file);
+        return finish(output, ExitStatus::firmware_file);
+    }
+    object.add("file", file);
+    std::string verdict;
+    std::string reason;
+    if (!check_firmware_file(file, verdict, &reason)) {
+        const std::string refusal = controller_text::parsing_error(file, reason);
+        output.message_line(console_text::error_prefix, refusal);
+        json_outcome(output, object.add_null("file_version"), refusal, ExitStatus::firmware_file);
+        return finish(output, ExitStatus::firmware_file);
+    }
+    // The verdict's second line, when there is one, is the file's version tag.
+    static constexpr std::string_view version_head = "\nversion: ";
+    const std::size_t at = verdict.find(version_head);
+    std::string version;
+    if (at != std::string::npos) {
+        version = verdict.substr(at + version_head.size());
+        version.pop_back();  // the verdict's last line end
+    }
+    if (at == std::string::npos) {
+        object.add_null("file_version");
+    } else {
+        object.add("file_version", version);
+    }
+    if (output.json()) {
+        json_outcome(output, std::move(object), "OK", ExitStatus::success);
+    } else {
+        output.result_line(at == std::string::npos ? std::string("OK")
+                                                   : "OK\nversion: " + visible_name(version));
+    }
+    return finish(output, ExitStatus::success);
+}
+
 }  // namespace
 
 int run_console(int argc, const char* const* argv, const ConsoleEnvironment& env) {
+    const bool posix = platform::posix_command_line();
     CommandLineParser parser(console_prefix_chars, console_separator);
     define_console_options(parser);
-    parser.set_posix_prefix_rules(platform::posix_command_line());
+    parser.set_posix_prefix_rules(posix);
     parser.set_command_line(env.command_line ? *env.command_line
                                              : command_line_from_argv(argc, argv));
-    std::string report;
-    if (!parser.parse() || !emulated_version_valid(parser, report)) {
-        ConsoleOutput output(env.streams, false);
-        if (report.empty()) {
-            report = parser.error_text();
+    const std::vector<std::string> tokens = with_help_aliases(parser.tokens());
+    parser.set_tokens(tokens);
+    {
+        ConsoleOutput output(env.streams, asks_for_json(tokens, posix));
+        for (const std::string& token : tokens) {
+            output.add_name(token);
         }
-        output.message_line("", report + "\n\n" + parser.usage_text());
-        return exit_code(ExitStatus::command_line);
+        if (tokens.empty()) {
+            return command_line_error(output, console_text::no_arguments, parser);
+        }
+        // A mistaken option is named before the parse can blame something after it.
+        std::string mistake = unknown_option_message(parser, tokens, posix);
+        if (mistake.empty() && !parser.parse()) {
+            mistake = parser.error_message();
+            // The parser knows a second bare file name only by its hidden argument's name.
+            if (mistake.find(std::string("'") + unnamed_parameter + "'") != std::string::npos) {
+                mistake = console_text::several_firmware_files;
+            }
+        }
+        if (mistake.empty()) {
+            mistake = option_mistake(parser);
+        }
+        if (!mistake.empty()) {
+            return command_line_error(output, mistake, parser);
+        }
     }
     const ConsoleOptions options = read_console_options(parser);
     ConsoleOutput output(env.streams, options.json);
+    output.add_name(options.firmware_file);
+    output.add_name(options.counter);
+    output.add_name(options.mask);
     if (options.help) {
-        std::string help = parser.usage_text() + "\n" + exit_status_table_text();
-        help.pop_back();  // the line end result_line writes
-        output.result_line(help);
-        return finish(output, ExitStatus::success);
+        return show_help(output, parser);
+    }
+    if (options.version) {
+        return show_version(output);
+    }
+    if (options.check) {
+        return check_file(output, options.firmware_file);
     }
     set_emulated_version(options.emulated_version);
-    start_log(env.log_file);
+    start_log(env.log_location ? env.log_location() : env.log_file);
 
     ProgressRenderer progress(output, progress_mode_for(options, env));
     // The operator's answer is waited for in slices, so Ctrl-C at the prompt answers No.
@@ -286,20 +442,6 @@ int run_console(int argc, const char* const* argv, const ConsoleEnvironment& env
     UpdateController controller(view);
     view.attach(controller);
 
-    if (options.check) {
-        if (options.firmware_file.empty()) {
-            output.message_line(console_text::error_prefix, controller_text::no_firmware_file);
-            return finish(output, ExitStatus::firmware_file);
-        }
-        std::string verdict;
-        const bool accepted = check_firmware_file(options.firmware_file, verdict);
-        if (!verdict.empty() && verdict.back() == '\n') {
-            verdict.pop_back();
-        }
-        output.result_line(verdict);
-        return finish(output, accepted ? ExitStatus::success : ExitStatus::firmware_file);
-    }
-
     controller.set_mask(options.mask);
     controller.set_selected_address(options.counter);
     controller.set_firmware_file(options.firmware_file);
@@ -309,7 +451,12 @@ int run_console(int argc, const char* const* argv, const ConsoleEnvironment& env
     view.set_file_box(options.firmware_file);
 
     if (options.list) {
-        return finish(output, list_instruments(controller, view, output, options));
+        const ExitStatus status = list_instruments(controller, view, output, options);
+        const auto count = static_cast<std::int64_t>(
+            status == ExitStatus::success ? view.instruments().size() : 0);
+        json_outcome(output, outcome_start().add_number("instruments", count),
+                     status == ExitStatus::success ? std::string() : view.last_message(), status);
+        return finish(output, status);
     }
     std::string result;
     const ExitStatus status = options.reset

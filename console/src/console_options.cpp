@@ -7,6 +7,7 @@ namespace hx4x {
 void define_console_options(CommandLineParser& parser) {
     define_target_options(parser);
     define_switch(parser, "help", "show command line format description");
+    define_switch(parser, "version", "show the program's name, version and build date");
     define_switch(parser, "yes", "answer Yes to the update confirmation");
     define_switch(parser, "list", "list the instruments found and exit");
     define_switch(parser, "check", "check the firmware file without any instrument and exit");
@@ -26,6 +27,7 @@ ConsoleOptions read_console_options(const CommandLineParser& parser) {
     options.counter = counter_option(parser);
     options.firmware_file = firmware_file_option(parser);
     options.help = parser.is_given("help");
+    options.version = parser.is_given("version");
     options.yes = parser.is_given("yes");
     options.list = parser.is_given("list");
     options.check = parser.is_given("check");

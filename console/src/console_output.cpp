@@ -52,22 +52,45 @@ void ConsoleOutput::write_lines(std::FILE* stream, std::string_view text) {
     flush(stream);
 }
 
+void ConsoleOutput::add_name(std::string name) {
+    // Only a name that the whole-text rule would show differently needs looking for.
+    if (!name.empty() && visible_name(name) != visible_text(name)) {
+        names_.push_back(std::move(name));
+    }
+}
+
+std::string ConsoleOutput::shown(std::string_view text) const {
+    if (names_.empty()) {
+        return visible_text(text);
+    }
+    std::string replaced(text);
+    for (const std::string& name : names_) {
+        const std::string visible = visible_name(name);
+        for (std::size_t at = replaced.find(name); at != std::string::npos;
+             at = replaced.find(name, at + visible.size())) {
+            replaced.replace(at, name.size(), visible);
+        }
+    }
+    // What visible_name wrote is printable and passes unchanged.
+    return visible_text(replaced);
+}
+
 void ConsoleOutput::result_line(std::string_view text) {
     end_progress();
-    write_lines(streams_.out, visible_text(text) + "\n");
+    write_lines(streams_.out, shown(text) + "\n");
 }
 
 void ConsoleOutput::message_line(std::string_view prefix, std::string_view text) {
     end_progress();
     // Both streams may end on one terminal: what went to standard output goes first.
     flush(streams_.out);
-    write_lines(streams_.err, std::string(prefix) + visible_text(text) + "\n");
+    write_lines(streams_.err, std::string(prefix) + shown(text) + "\n");
 }
 
 void ConsoleOutput::question(std::string_view text) {
     end_progress();
     flush(streams_.out);
-    write_lines(prompt_stream(), visible_text(text) + "\n");
+    write_lines(prompt_stream(), shown(text) + "\n");
 }
 
 void ConsoleOutput::prompt(std::string_view text) {

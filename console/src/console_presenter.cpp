@@ -75,12 +75,12 @@ bool ConsolePresenter::ask(const std::string& question) {
     bool yes = false;
     switch (confirmation_) {
         case Confirmation::by_option:
-            output_.message_line("", question);
+            output_.message_line(text::info_prefix, question);
             output_.message_line(text::info_prefix, text::confirmed_by_option);
             yes = true;
             break;
         case Confirmation::impossible:
-            output_.message_line("", question);
+            output_.message_line(text::info_prefix, question);
             output_.message_line(text::error_prefix, text::confirmation_needs_yes);
             break;
         case Confirmation::on_terminal:

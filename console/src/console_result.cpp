@@ -37,4 +37,14 @@ JsonObject result_object(const UpdateOutcome& outcome, const std::string& resour
     return object;
 }
 
+JsonObject outcome_start() {
+    JsonObject object;
+    object.add("event", "result");
+    return object;
+}
+
+JsonObject& outcome_end(JsonObject& object, const std::string& result_text, ExitStatus status) {
+    return object.add("result", result_text).add_number("exit_status", exit_code(status));
+}
+
 }  // namespace hx4x

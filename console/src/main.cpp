@@ -37,7 +37,7 @@ int main(int argc, char** argv) {
     environment.input_is_terminal = hx4x::is_terminal(stdin);
     environment.input_descriptor = fileno(stdin);
     environment.interrupts = &hx4x::InterruptWatch::count;
-    environment.log_file = hx4x::default_console_log_path();
+    environment.log_location = &hx4x::default_console_log_path;
     environment.command_line = hx4x::platform::native_command_line();
 
     // The operator answering on the terminal must see the question even when standard error

@@ -9,6 +9,9 @@ namespace hx4x {
 
 namespace {
 
+constexpr const char* out_of_memory_note =
+    ": there is not enough memory to hold the file's records";
+
 bool keep_going(void*, std::uint32_t, std::uint32_t) {
     return true;
 }
@@ -20,6 +23,10 @@ bool check_firmware_file(const std::string& path, std::string& text, std::string
     FirmwareVersion version;
     std::string reason;
     if (!load_firmware(reader, path, &keep_going, nullptr, &version, &reason)) {
+        if (reader.out_of_memory()) {
+            // The reader's own text reads like a damaged disk; the remedy is another.
+            reason += out_of_memory_note;
+        }
         text = reason + "\n";
         if (error != nullptr) {
             *error = reason;

@@ -154,7 +154,7 @@ namespace {
 
 bool load_stream(std::FILE* stream, const AcceptedRecordTypes& accepted,
                  std::vector<SignatureScanner>& scanners, ProgressCallback callback, void* context,
-                 std::vector<HexRecord>& records, std::string* error) {
+                 std::vector<HexRecord>& records, std::string* error, bool& out_of_memory) {
     std::uint64_t size = 0;
     if (!file_size_of(stream, size) || size > std::numeric_limits<std::uint32_t>::max()) {
         // Progress is reported in 32 bits; no firmware file comes near that size.
@@ -180,13 +180,14 @@ bool load_stream(std::FILE* stream, const AcceptedRecordTypes& accepted,
     } catch (const std::bad_alloc&) {
         // Only a hostile file grows the record list beyond memory.
         set_error(error, "Error reading the file");
+        out_of_memory = true;
         return false;
     }
 }
 
 bool load_bytes(std::string_view bytes, const AcceptedRecordTypes& accepted,
                 std::vector<SignatureScanner>& scanners, ProgressCallback callback, void* context,
-                std::vector<HexRecord>& records, std::string* error) {
+                std::vector<HexRecord>& records, std::string* error, bool& out_of_memory) {
     if (bytes.size() > std::numeric_limits<std::uint32_t>::max()) {
         set_error(error, "Error reading the file");
         return false;
@@ -203,6 +204,7 @@ bool load_bytes(std::string_view bytes, const AcceptedRecordTypes& accepted,
         return parser.finish();
     } catch (const std::bad_alloc&) {
         set_error(error, "Error reading the file");
+        out_of_memory = true;
         return false;
     }
 }
@@ -212,14 +214,15 @@ bool load_bytes(std::string_view bytes, const AcceptedRecordTypes& accepted,
 bool HexFileReader::load(const std::string& path, std::vector<SignatureScanner>& scanners,
                          ProgressCallback callback, void* context, std::string* error) {
     std::vector<HexRecord> records = take_storage();
+    out_of_memory_ = false;
     // Only a regular file is read: a directory, a FIFO or a device is refused at once.
     const InputFile stream(platform::open_regular_file_for_reading(path));
     if (!stream) {
         set_error(error, "Could not open file for reading");
         return finish_load(false, records, path);
     }
-    const bool loaded =
-        load_stream(stream.get(), accepted_, scanners, callback, context, records, error);
+    const bool loaded = load_stream(stream.get(), accepted_, scanners, callback, context, records,
+                                    error, out_of_memory_);
     return finish_load(loaded, records, path);
 }
 
@@ -227,7 +230,9 @@ bool HexFileReader::load_from_memory(std::string_view bytes, const std::string& 
                                      std::vector<SignatureScanner>& scanners,
                                      ProgressCallback callback, void* context, std::string* error) {
     std::vector<HexRecord> records = take_storage();
-    const bool loaded = load_bytes(bytes, accepted_, scanners, callback, context, records, error);
+    out_of_memory_ = false;
+    const bool loaded =
+        load_bytes(bytes, accepted_, scanners, callback, context, records, error, out_of_memory_);
     return finish_load(loaded, records, name);
 }
 

@@ -28,10 +28,10 @@ TEST(ConsoleOptionsTest, TableOrderAndTheSharedOptionsReadAsTheWindowProgramsDo)
     for (const CommandLineArgument& argument : console.arguments()) {
         names.push_back(argument.names.front());
     }
-    EXPECT_EQ(names, (std::vector<std::string>{"bus", "mask", "counter", "hex_file",
-                                               "unnamed parameter", "help", "yes", "list", "check",
-                                               "reset", "json", "skip_burning", "dump_sending",
-                                               "dump_firmware", "emulate_counter"}));
+    EXPECT_EQ(names, (std::vector<std::string>{
+                         "bus", "mask", "counter", "hex_file", "unnamed parameter", "help",
+                         "version", "yes", "list", "check", "reset", "json", "skip_burning",
+                         "dump_sending", "dump_firmware", "emulate_counter"}));
 
     LoaderApp window;
     window.define_options();

@@ -84,7 +84,9 @@ TEST(ConsoleEndToEnd, SeveralCountersAreRefusedAndListed) {
     EXPECT_EQ(listed.out, usb_a + "\n" + usb_b + "\n");
     const auto as_json = run_process(binary, {"list", "json"}, bus.environment());
     EXPECT_EQ(as_json.out, "{\"event\":\"instrument\",\"resource\":\"" + usb_a +
-                               "\"}\n{\"event\":\"instrument\",\"resource\":\"" + usb_b + "\"}\n");
+                               "\"}\n{\"event\":\"instrument\",\"resource\":\"" + usb_b +
+                               "\"}\n{\"event\":\"result\",\"instruments\":2,\"result\":\"\","
+                               "\"exit_status\":0}\n");
 }
 
 TEST(ConsoleEndToEnd, FaultsOfTheSimulatedCounterGiveTheirStatuses) {

@@ -2,6 +2,7 @@
 
 #include <deque>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "cmdline/command_line_argument.hpp"
@@ -28,6 +29,10 @@ class CommandLineParser {
 
     // Splits the text into the program path and the tokens after it.
     void set_command_line(const std::string& text);
+
+    // Replaces the tokens set_command_line found, for an owner that reads some tokens its own
+    // way before the parse (the console's "-h").
+    void set_tokens(std::vector<std::string> tokens) { tokens_ = std::move(tokens); }
 
     // Matches the tokens against the definitions; false after the first failure.
     bool parse();

@@ -17,6 +17,9 @@ struct ConsoleEnvironment {
     int input_descriptor = 0;
     std::function<unsigned()> interrupts;
     std::string log_file;
+    // Where the log goes when set, asked only by a run that may log: it may create the log's
+    // folder, which help, version, check and a command-line error never do.
+    std::function<std::string()> log_location;
     // The system's own command line where it keeps one (Windows); else the argument vector
     // given to run_console is joined into one.
     std::optional<std::string> command_line;

@@ -14,6 +14,7 @@ struct ConsoleOptions {
     std::string counter;
     std::string firmware_file;
     bool help = false;
+    bool version = false;
     bool yes = false;
     bool list = false;
     bool check = false;

@@ -4,6 +4,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "console/json_object.hpp"
 
@@ -38,6 +39,10 @@ class ConsoleOutput {
     bool json() const { return json_; }
     bool err_is_terminal() const { return streams_.err_is_terminal; }
     std::size_t width() const { return streams_.width; }
+    // A name the texts may hold (the firmware file, the counter asked for): wherever it
+    // appears it is shown by visible_name, line feeds and tabs in it included.
+    void add_name(std::string name);
+
     // Some output could not be written (a closed pipe, a full disk).
     bool write_failed() const { return write_failed_; }
 
@@ -59,6 +64,8 @@ class ConsoleOutput {
     void progress_line(std::string_view line) { message_line("", line); }
 
   private:
+    // The text as shown: the names in it made visible, then its control characters.
+    std::string shown(std::string_view text) const;
     bool hung_up() const { return streams_.hung_up && streams_.hung_up(); }
     // Whether the stream may still be written: a terminal that hung up is not.
     bool usable(std::FILE* stream) const;
@@ -74,6 +81,7 @@ class ConsoleOutput {
 
     Streams streams_;
     bool json_;
+    std::vector<std::string> names_;
     bool progress_shown_ = false;
     std::size_t progress_length_ = 0;
     bool write_failed_ = false;

@@ -14,4 +14,10 @@ namespace hx4x {
 JsonObject result_object(const UpdateOutcome& outcome, const std::string& resource,
                          const std::string& result_text, ExitStatus status);
 
+// The closing JSON object of every other run (help, version, check, list, a command-line
+// error): the event "result", the members added between the two calls, then the result text
+// and the exit status, as the update's object ends.
+JsonObject outcome_start();
+JsonObject& outcome_end(JsonObject& object, const std::string& result_text, ExitStatus status);
+
 }  // namespace hx4x

@@ -26,6 +26,30 @@ inline constexpr const char* emulate_value_head = "Illegal value '";
 inline constexpr const char* emulate_value_tail =
     "' of the argument 'emulate_counter': a firmware version from 100 to 1000 is expected";
 
+// A token that looks like an option and names none: head, the token as written up to its
+// "=", "'"; then, when an option is close to it, the hint head, that option's name, "'?".
+inline constexpr const char* unknown_option_head = "Unknown argument name: '";
+inline constexpr const char* did_you_mean_head = "; did you mean '";
+
+inline constexpr const char* no_arguments =
+    "No arguments given: name the firmware file, or give list, check, reset or help";
+inline constexpr const char* firmware_file_twice =
+    "The firmware file is given twice: give either hex_file= or a bare file name, not both";
+inline constexpr const char* several_firmware_files =
+    "More than one firmware file is given: name one file to update the counter with";
+// The mask's length follows, then the tail.
+inline constexpr const char* mask_too_long_head = "The value of the argument 'mask' is too long: ";
+inline constexpr const char* mask_too_long_tail =
+    " characters, while VISA takes search expressions of at most 255";
+
+// The loader's own reason follows.
+inline constexpr const char* visa_library_unusable =
+    "The VISA library named by HX4X_VISA_LIBRARY cannot be used: ";
+
+// version: the program's name, its version, then the build date after the separator.
+inline constexpr const char* built_on = ", built ";
+inline constexpr const char* no_version_record = "hx4x-update: no version record";
+
 // The expression follows.
 inline constexpr const char* mask_refused =
     "The VISA library refused the instrument search expression:\n\t";

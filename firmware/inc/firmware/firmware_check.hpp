@@ -11,7 +11,8 @@ namespace hx4x {
 bool check_firmware_file(const std::string& path, std::FILE* out);
 
 // The same check, its verdict lines (each ended by a line feed) in text. error gets the
-// reader's own text when the file is refused.
+// reader's own text when the file is refused (with a note when its records did not fit in
+// memory, which the reader's text alone does not tell).
 bool check_firmware_file(const std::string& path, std::string& text, std::string* error = nullptr);
 
 }  // namespace hx4x

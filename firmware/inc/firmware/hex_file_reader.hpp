@@ -46,6 +46,9 @@ class HexFileReader {
 
     const std::string& file_name() const { return file_name_; }
     const std::vector<HexRecord>& records() const { return records_; }
+    // Whether the last load failed because the records did not fit in memory (its text is
+    // then the same "Error reading the file" as for a read that fell short).
+    bool out_of_memory() const { return out_of_memory_; }
 
   private:
     std::vector<HexRecord> take_storage();
@@ -54,6 +57,7 @@ class HexFileReader {
     std::string file_name_;
     std::vector<HexRecord> records_;
     AcceptedRecordTypes accepted_{true, true, true, true, true, true};
+    bool out_of_memory_ = false;
 };
 
 }  // namespace hx4x
