@@ -32,7 +32,9 @@ CONFIG
 
 fail() {
     echo "$*"
-    [ -f "$work/out.txt" ] && sed 's/^/  program: /' "$work/out.txt" | tail -5
+    [ -f "$work/out.txt" ] && sed 's/^/  program: /' "$work/out.txt" | tail -12
+    [ -f "$work/transcript.txt" ] && cut -c1-160 "$work/transcript.txt" | tail -40 |
+        sed 's/^/  counter: /'
     exit 1
 }
 
