@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "usbtmc-emulator/counter_link.hpp"
-#include "usbtmc-emulator/fault_spec.hpp"
+#include "usbtmc-emulator/fault_plan.hpp"
 #include "usbtmc-emulator/trace.hpp"
 #include "usbtmc-emulator/usbfs_device.hpp"
 #include "usbtmc-emulator/usbtmc_function.hpp"

@@ -9,7 +9,7 @@
 
 #include "usbtmc-emulator/counter_link.hpp"
 #include "usbtmc-emulator/descriptors.hpp"
-#include "usbtmc-emulator/fault_spec.hpp"
+#include "usbtmc-emulator/fault_plan.hpp"
 #include "usbtmc-emulator/trace.hpp"
 
 namespace hx4x::usbtmc_emulator {

@@ -1,4 +1,4 @@
-#include "usbtmc-emulator/fault_spec.hpp"
+#include "usbtmc-emulator/fault_plan.hpp"
 
 #include <charconv>
 
