@@ -2,7 +2,7 @@
 
 #include <cstddef>
 
-#include "console/utf8_sequence.hpp"
+#include "AuxLib/utf8_sequence.hpp"
 
 namespace hx4x {
 

@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "console/json_object.hpp"
+#include "AuxLib/json_object.hpp"
 
 namespace hx4x {
 

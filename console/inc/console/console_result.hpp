@@ -3,7 +3,7 @@
 #include <string>
 
 #include "console/exit_status.hpp"
-#include "console/json_object.hpp"
+#include "AuxLib/json_object.hpp"
 #include "ui/update_outcome.hpp"
 
 namespace hx4x {

@@ -33,6 +33,10 @@ struct UpdateOutcome {
     CounterIdentity before;  // as identified at the start
     CounterIdentity after;   // as identified after the burn; empty unless reconnected
     std::string file;
+    // The firmware file's size and SHA-256 (64 lower-case hex digits), known once it was
+    // checked, so a record of the update can prove which file it was.
+    std::uint64_t file_size = 0;
+    std::string file_sha256;
     FirmwareVersion file_version;  // known once the file was read and carries a version
     // The counter confirmed the burn and runs the new firmware (false with skip_burning).
     bool burned = false;

@@ -1,8 +1,8 @@
-#include "console/json_object.hpp"
+#include "AuxLib/json_object.hpp"
 
 #include <cstdio>
 
-#include "console/utf8_sequence.hpp"
+#include "AuxLib/utf8_sequence.hpp"
 
 namespace hx4x {
 

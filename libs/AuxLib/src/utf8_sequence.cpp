@@ -1,4 +1,4 @@
-#include "console/utf8_sequence.hpp"
+#include "AuxLib/utf8_sequence.hpp"
 
 namespace hx4x {
 

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "case_name.hpp"
-#include "console/json_object.hpp"
+#include "AuxLib/json_object.hpp"
 
 namespace hx4x {
 namespace {
