@@ -111,7 +111,7 @@ TEST(ConsoleSignals, AFileSizeLimitIsMetLikeAFullDisk) {
         {"JsonLinesPastTheLimit",
          {"yes", "json"},
          true,
-         2700,
+         1900,
          9,
          "error: Some of the program's output could not be written",
          ""},

@@ -102,8 +102,8 @@ void UpdateController::start_update() {
     enter_step(UpdateStep::start_check);
     firmware_file_ = view_.file_box_text();
     outcome_.file = firmware_file_;
-    HexFileReader reader;
-    if (!firmware_file_usable(firmware_file_, reader)) {
+    auto reader = std::make_shared<HexFileReader>();
+    if (!firmware_file_usable(firmware_file_, *reader)) {
         return;
     }
 
@@ -121,10 +121,10 @@ void UpdateController::start_update() {
     if (window_ != nullptr) {
         window_->remember_file(firmware_file_);
     }
-    if (!firmware_fits_counter(firmware_file_, reader)) {
+    if (!firmware_fits_counter(firmware_file_, *reader)) {
         return;
     }
-    run_update(firmware_file_);
+    run_update(std::move(reader));
 }
 
 bool firmware_file_named(const std::string& file, ProgressView& view) {
@@ -192,13 +192,6 @@ void UpdateController::reset_selected_counter() {
     view_.show_message(MessageKind::information, report);
 }
 
-void UpdateController::settle_pending_reset() {
-    if (reset_pending_) {
-        reset_pending_ = false;
-        final_reset();
-    }
-}
-
 bool UpdateController::final_reset() {
     if (protocol_.reset()) {
         return true;
@@ -210,7 +203,7 @@ bool UpdateController::final_reset() {
 void UpdateController::request_close() {
     if (update_running_) {
         // The run notices at its next progress report; the window stays open.
-        update_running_ = false;
+        stop_update();
         return;
     }
     if (window_ != nullptr) {
@@ -289,10 +282,6 @@ bool UpdateController::confirm_update(const FirmwareVersion& version, const std:
 void UpdateController::enter_step(UpdateStep step) {
     outcome_.step = step;
     outcome_.end = StepEnd::failed;
-}
-
-void UpdateController::note_stopped() {
-    outcome_.end = update_running_ ? StepEnd::failed : StepEnd::cancelled;
 }
 
 std::vector<std::uint64_t> bytes_after_records(const std::vector<HexRecord>& records) {

@@ -20,13 +20,13 @@ namespace hx4x {
 namespace {
 
 void open_dump(FileHandle& handle, DumpOutcome& outcome, bool wanted,
-               const std::string& firmware_path, const char* extension) {
+               const std::string& firmware_path, const char* extension, const std::string& tag) {
     outcome = DumpOutcome{};
     if (!wanted) {
         return;
     }
     outcome.requested = true;
-    outcome.path = dump_file_name(firmware_path, extension);
+    outcome.path = dump_file_name(firmware_path, extension, tag);
     // A dump that cannot be opened is only skipped: it is a diagnostic, not the update. It
     // never replaces the firmware file it is named after, nor writes through a link.
     handle.reset(platform::open_output_file_for_writing(outcome.path, firmware_path));
@@ -105,8 +105,10 @@ bool CounterProtocol::send_firmware(const std::string& firmware_path,
     // Declared after the guard, so the dumps are closed before the reset goes out.
     FileHandle sending_dump;
     FileHandle firmware_dump;
-    open_dump(sending_dump, dump_report_.sending, dump_sending, firmware_path, "sending");
-    open_dump(firmware_dump, dump_report_.firmware, dump_firmware, firmware_path, "firmware");
+    open_dump(sending_dump, dump_report_.sending, dump_sending, firmware_path, "sending",
+              dump_tag_);
+    open_dump(firmware_dump, dump_report_.firmware, dump_firmware, firmware_path, "firmware",
+              dump_tag_);
     ScopeGuard dumps_end([&] {
         note_dump_end(sending_dump, dump_report_.sending);
         note_dump_end(firmware_dump, dump_report_.firmware);

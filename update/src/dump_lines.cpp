@@ -39,9 +39,13 @@ std::string firmware_dump_line(const FirmwareBlock& block) {
     return line;
 }
 
-std::string dump_file_name(const std::string& firmware_path, const std::string& extension) {
+std::string dump_file_name(const std::string& firmware_path, const std::string& extension,
+                           const std::string& tag) {
     FilePath path;
     path.assign(firmware_path);
+    if (!tag.empty()) {
+        path.name += "-" + tag;
+    }
     path.extension = extension;
     return path.full_path();
 }

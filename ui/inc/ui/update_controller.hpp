@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -8,6 +9,7 @@
 #include "firmware/hex_file_reader.hpp"
 #include "instrument/counter_lock.hpp"
 #include "ui/loader_view.hpp"
+#include "ui/update_job.hpp"
 #include "ui/update_outcome.hpp"
 #include "ui/update_view.hpp"
 #include "update/counter_protocol.hpp"
@@ -24,7 +26,7 @@ bool firmware_file_named(const std::string& file, ProgressView& view);
 // steps call back at each piece of progress; the callback moves the bar and lets the window handle
 // its pending events, which is how Cancel, a close request, Enter and Escape reach a running
 // update.
-class UpdateController {
+class UpdateController : private UpdateJobSink {
   public:
     // A front end without a window keeps no recent files or settings and never closes.
     explicit UpdateController(UpdateView& view);
@@ -46,7 +48,6 @@ class UpdateController {
     bool refresh_instruments();
     bool open_selected_counter();
     void start_update();
-    bool run_update(const std::string& file);
     void request_close();
     void file_dropped(const std::string& path);
     void auto_start();
@@ -75,10 +76,10 @@ class UpdateController {
     const std::string& firmware_file() const { return firmware_file_; }
     bool start() const { return start_; }
     bool skip_readme() const { return skip_readme_; }
-    std::uint64_t send_seconds() const { return send_seconds_; }
+    std::uint64_t send_seconds() const { return outcome_.send_seconds; }
     // How the last update started by start_update ended, step by step.
     const UpdateOutcome& outcome() const { return outcome_; }
-    std::uint64_t burn_seconds() const { return burn_seconds_; }
+    std::uint64_t burn_seconds() const { return outcome_.burn_seconds; }
     CounterProtocol& protocol() { return protocol_; }
     const CounterProtocol& protocol() const { return protocol_; }
 
@@ -98,22 +99,21 @@ class UpdateController {
     // The reset that ends a run; says so when it could not be sent, for the counter may then
     // still be in loading mode.
     bool final_reset();
-    // Sends the reset the run still owes the counter, once.
-    void settle_pending_reset();
-    // One cancellable step: caption and bar, the operation, then its message on failure
-    // (the error text is composed only then, since a load's own text comes with it).
-    template <class Operation, class ErrorText>
-    bool cancellable_step(const char* caption, std::uint32_t range, Operation&& operation,
-                          ErrorText&& error_text);
-    bool prepare_step();
-    bool parse_step(const std::string& file, HexFileReader& reader);
-    bool send_step(const HexFileReader& reader);
-    bool burn_step();
-    std::string success_text() const;
+    // The update job on the checked image, with this controller as its sink.
+    void run_update(std::shared_ptr<const HexFileReader> image);
+    // Stops a running update at its next safe point.
+    void stop_update();
     // The run has reached this step; it counts as failed there until it says otherwise.
     void enter_step(UpdateStep step);
-    // How a cancellable step that could not go on ended: by a cancel or by a failure.
-    void note_stopped();
+
+    // What the running job shows goes to the view.
+    void begin_step(UpdateStep step, const char* caption, std::uint32_t range) override;
+    bool progress(std::uint32_t done, std::uint32_t total) override;
+    void burn_tick(int tick) override;
+    void show(MessageKind kind, const std::string& text) override;
+    bool confirm(const FirmwareVersion& version, const std::string& file) override;
+    void burn_started() override;
+    void reconnected() override;
 
     UpdateView& view_;
     // The same front end when it is a window, else null.
@@ -128,12 +128,10 @@ class UpdateController {
     std::string mask_;
     std::string selected_address_;
     std::string firmware_file_;
-    std::uint64_t send_seconds_ = 0;
-    std::uint64_t burn_seconds_ = 0;
     UpdateOutcome outcome_;
     CounterLock lock_;
-    // The run's finishing actions still owe the counter its reset.
-    bool reset_pending_ = false;
+    // The job of the update running now, else null.
+    UpdateJob* job_ = nullptr;
 };
 
 }  // namespace hx4x

@@ -4,6 +4,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "firmware/hex_file_reader.hpp"
 #include "firmware/hex_record.hpp"
@@ -65,6 +66,9 @@ class CounterProtocol {
     // Without a burn order: whether the session is open.
     bool wait_until_back(BurnTickCallback tick, void* context);
 
+    // Joined to the dumps' file names, so that counters sent one file at once keep their own.
+    void set_dump_tag(std::string tag) { dump_tag_ = std::move(tag); }
+
     // The dumps of the last send_firmware, as far as it got.
     const DumpReport& dump_report() const { return dump_report_; }
 
@@ -107,6 +111,7 @@ class CounterProtocol {
     CounterIdentity identity_;
     InstrumentSession session_;
     DumpReport dump_report_;
+    std::string dump_tag_;
     bool burn_ordered_ = false;
     bool flash_done_ = false;
     std::int64_t burn_order_time_ = 0;
