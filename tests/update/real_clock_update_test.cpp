@@ -1,13 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <string>
 #include <vector>
 
 #include "app/emulated_version.hpp"
 #include "instrument/emulation.hpp"
+#include "job_run.hpp"
 #include "record_builder.hpp"
 #include "sim_counter.hpp"
 #include "update/counter_protocol.hpp"
-#include "update_run.hpp"
 
 namespace hx4x {
 namespace {
@@ -22,13 +23,12 @@ TEST(RealClockUpdate, EmulatedCounterAt101) {
     set_emulated_version(101);
     CounterProtocol protocol;
     const auto records = image();
-    const test::UpdateRun run =
-        test::run_update(protocol, std::string(emulated_resource_name), records);
+    const auto run = test::run_update(protocol, std::string(emulated_resource_name), records);
     set_emulated_version(0);
-    EXPECT_EQ(run.failed_step, "");
-    EXPECT_EQ(run.burn.ticks.size(), 511u);  // 501 waits, then 1000 ms in ticks
+    EXPECT_EQ(run->failed_step, "");
+    EXPECT_EQ(run->burn_ticks.size(), 511u);  // 501 waits, then 1000 ms in ticks
     using P = std::pair<std::uint32_t, std::uint32_t>;
-    EXPECT_EQ(run.transfer.calls, (std::vector<P>{{2, 3}, {3, 3}, {3, 3}}));
+    EXPECT_EQ(run->transfer.calls, (std::vector<P>{{2, 3}, {3, 3}, {3, 3}}));
 }
 
 TEST(RealClockUpdate, SimulatedCounterPollingAt100) {
@@ -36,9 +36,14 @@ TEST(RealClockUpdate, SimulatedCounterPollingAt100) {
                          "timeouts real");
     CounterProtocol protocol;
     const auto records = image();
-    const test::UpdateRun run = test::run_update(protocol, "GPIB0::3::INSTR", records);
-    EXPECT_EQ(run.failed_step, "");
-    EXPECT_EQ(sim.writes().back(), "SYST:ERR?");
+    const auto run = test::run_update(protocol, "GPIB0::3::INSTR", records);
+    EXPECT_EQ(run->failed_step, "");
+    const auto writes = sim.writes();
+    ASSERT_GE(writes.size(), 4u);
+    // The burn's last query, then back after the flash, reset and identified again.
+    EXPECT_EQ(std::vector<std::string>(writes.end() - 4, writes.end()),
+              (std::vector<std::string>{"SYST:ERR?", ":ABOR; *IDN?", ":ABOR; *rst; *PSC 0; *CLS",
+                                        ":ABOR; *IDN?"}));
     EXPECT_EQ(sim.received_image().size(), 400u);
 }
 
@@ -47,11 +52,15 @@ TEST(RealClockUpdate, SimulatedCounterServiceRequestOnUsbAt115) {
     test::SimCounter sim(usb, "idn VALDMORE,HX-40XL,100000,V1.15\nburn_ms 300", "timeouts real");
     CounterProtocol protocol;
     const auto records = image();
-    const test::UpdateRun run = test::run_update(protocol, usb, records);
-    EXPECT_EQ(run.failed_step, "");
-    EXPECT_EQ(run.preparation.calls.size(), 23u);
-    EXPECT_FALSE(run.burn.ticks.empty());
-    EXPECT_EQ(sim.writes().back(), "*ESE 0;:*SRE 0");
+    const auto run = test::run_update(protocol, usb, records);
+    EXPECT_EQ(run->failed_step, "");
+    EXPECT_EQ(run->preparation.calls.size(), 23u);
+    EXPECT_FALSE(run->burn_ticks.empty());
+    const auto writes = sim.writes();
+    ASSERT_GE(writes.size(), 4u);
+    EXPECT_EQ(std::vector<std::string>(writes.end() - 4, writes.end()),
+              (std::vector<std::string>{"*ESE 0;:*SRE 0", ":ABOR; *IDN?",
+                                        ":ABOR; *rst; *PSC 0; *CLS", ":ABOR; *IDN?"}));
 }
 
 }  // namespace

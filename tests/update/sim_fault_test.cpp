@@ -4,11 +4,11 @@
 #include <string>
 #include <vector>
 
+#include "job_run.hpp"
 #include "record_builder.hpp"
 #include "recording_clock.hpp"
 #include "sim_counter.hpp"
 #include "update/counter_protocol.hpp"
-#include "update_run.hpp"
 
 namespace hx4x {
 namespace {
@@ -50,15 +50,38 @@ std::vector<std::string> clean_writes(const CounterSetup& setup) {
     test::SimCounter sim(setup.resource, std::string("idn ") + setup.idn);
     CounterProtocol protocol;
     const auto records = three_blocks();
-    EXPECT_EQ(test::run_update(protocol, setup.resource, records).failed_step, "");
+    EXPECT_EQ(test::run_update(protocol, setup.resource, records)->failed_step, "");
     return sim.writes();
 }
 
-// The step a failure at this write must end, given where the write stands in a clean run.
+// Whether no reset reached the counter from its burn order until it answered again: while
+// it may be flashing, a reset could ruin the flash.
+bool no_reset_while_flashing(const std::vector<std::string>& writes) {
+    const auto order = std::find_if(writes.begin(), writes.end(), [](const std::string& write) {
+        return write.rfind("SYST:FIRM:UPD", 0) == 0;
+    });
+    const auto answered = std::find(order, writes.end(), ":ABOR; *IDN?");
+    return std::find(order, answered, reset) == answered;
+}
+
+// Where the burn order stands among the writes.
+std::size_t order_index(const std::vector<std::string>& writes) {
+    return static_cast<std::size_t>(std::find_if(writes.begin(), writes.end(),
+                                                 [](const std::string& write) {
+                                                     return write.rfind("SYST:FIRM:UPD", 0) == 0;
+                                                 }) -
+                                    writes.begin());
+}
+
+// The step a failure at this write must end, given where the write stands in a clean run:
+// the connection, the preparation, the blocks and their queries (a failed query is retried),
+// the burn, the wait for the counter after the flash (retried), the job's reset (a failure
+// there is only reported) and the reconnection.
 std::string step_of(const std::vector<std::string>& writes, std::size_t index) {
     const auto first_data = std::find_if(writes.begin(), writes.end(), is_data) - writes.begin();
     const auto last_data =
         writes.rend() - std::find_if(writes.rbegin(), writes.rend(), is_data) - 1;
+    const std::size_t back_again = writes.size() - 3;
     if (index == 0) {
         return "connect";
     }
@@ -66,12 +89,15 @@ std::string step_of(const std::vector<std::string>& writes, std::size_t index) {
         return "prepare";
     }
     if (index <= static_cast<std::size_t>(last_data)) {
-        return is_data(writes[index]) ? "send" : "";  // a failed query is retried
+        return is_data(writes[index]) ? "send" : "";
     }
     if (index == static_cast<std::size_t>(last_data) + 1) {
-        return "";  // the last block's query: retried as well
+        return "";
     }
-    return "burn";
+    if (index < back_again) {
+        return "burn";
+    }
+    return index == writes.size() - 1 ? "reconnect" : "";
 }
 
 TEST(SimFaults, FailedWriteAtEveryCommand) {
@@ -86,17 +112,30 @@ TEST(SimFaults, FailedWriteAtEveryCommand) {
                                  "fail viWrite " + std::to_string(index + 1) + " VI_ERROR_IO 1");
             CounterProtocol protocol;
             const auto records = three_blocks();
-            const test::UpdateRun run = test::run_update(protocol, setup.resource, records);
+            const auto run = test::run_update(protocol, setup.resource, records);
             const std::string step = step_of(clean, index);
-            EXPECT_EQ(run.failed_step, step);
+            EXPECT_EQ(run->failed_step, step);
             const std::vector<std::string> writes = sim.writes();
             if (step.empty()) {
-                // The block goes again and the update goes on.
-                ASSERT_EQ(writes.size(), clean.size() + 2);
-                EXPECT_EQ(writes[index + 1], clean[index - 1]);
+                if (is_data(clean[index - 1])) {
+                    // The block goes again and the update goes on.
+                    ASSERT_EQ(writes.size(), clean.size() + 2);
+                    EXPECT_EQ(writes[index + 1], clean[index - 1]);
+                }
                 EXPECT_EQ(count_of(writes, reset), count_of(clean, reset));
+            } else if (step == "burn" && index < order_index(clean)) {
+                // Before the burn order: the job's reset follows at once.
+                EXPECT_EQ(writes.size(), index + 2);
+                EXPECT_EQ(writes.back(), reset);
+            } else if (step == "prepare" || step == "send") {
+                // Only the job's reset follows the failed write: the counter is not left
+                // in loading mode.
+                EXPECT_EQ(writes.size(), index + 2);
+                EXPECT_EQ(writes.back(), reset);
+            } else if (step == "burn") {
+                EXPECT_TRUE(no_reset_while_flashing(writes));
             } else {
-                // Nothing follows a failed write: no reset from the protocol either.
+                // Nothing follows a failed connection.
                 EXPECT_EQ(writes.size(), index + 1);
             }
         }
@@ -111,7 +150,7 @@ TEST(SimFaults, ReadTimeOutAtEveryQuery) {
             test::SimCounter sim(setup.resource, std::string("idn ") + setup.idn);
             CounterProtocol protocol;
             const auto records = three_blocks();
-            ASSERT_EQ(test::run_update(protocol, setup.resource, records).failed_step, "");
+            ASSERT_EQ(test::run_update(protocol, setup.resource, records)->failed_step, "");
             clean_reads = sim.calls("viRead").size();
         }
         for (std::size_t read = 1; read <= clean_reads; ++read) {
@@ -122,21 +161,35 @@ TEST(SimFaults, ReadTimeOutAtEveryQuery) {
                 std::string("idn ") + setup.idn + "\ntimeout_read " + std::to_string(read) + " 1");
             CounterProtocol protocol;
             const auto records = three_blocks();
-            const test::UpdateRun run = test::run_update(protocol, setup.resource, records);
+            const auto run = test::run_update(protocol, setup.resource, records);
             const std::vector<std::string> writes = sim.writes();
             if (read == 1) {
-                EXPECT_EQ(run.failed_step, "connect");
+                EXPECT_EQ(run->failed_step, "connect");
+            } else if (read == clean_reads) {
+                EXPECT_EQ(run->failed_step, "reconnect");
+            } else if (read == clean_reads - 1) {
+                // The counter asked after the flash answers the next time.
+                EXPECT_EQ(run->failed_step, "");
             } else if (read <= 4) {
                 // A block's query: the unread reply is discarded by the next command, which
                 // makes the next query report -410, so the block goes three times in all.
-                EXPECT_EQ(run.failed_step, "");
+                EXPECT_EQ(run->failed_step, "");
                 EXPECT_EQ(std::count_if(writes.begin(), writes.end(), is_data), 5);
             } else {
-                EXPECT_EQ(run.failed_step, "burn");
+                EXPECT_EQ(run->failed_step, "burn");
             }
-            // Only the full preparation's own reset; a failed query sends none.
+            // The full preparation's own reset and the job's, which a counter that may still
+            // be flashing does not get; a failed query sends none.
             const bool full_preparation = std::string(setup.resource) == usb;
-            EXPECT_EQ(count_of(writes, reset), full_preparation && read > 1 ? 1u : 0u);
+            EXPECT_TRUE(no_reset_while_flashing(writes));
+            const std::size_t own = full_preparation ? 1u : 0u;
+            if (read == 1) {
+                EXPECT_EQ(count_of(writes, reset), 0u);
+            } else if (run->failed_step == "burn") {
+                EXPECT_LE(count_of(writes, reset), own + 1);
+            } else {
+                EXPECT_EQ(count_of(writes, reset), own + 1);
+            }
         }
     }
 }
@@ -183,14 +236,15 @@ TEST(SimFaults, ServiceRequestThatNeverComes) {
         const char* name;
         const char* keys;
         bool burnt;
+        bool back;  // answers after the flash, so it is reset and opened again
     };
     const Case cases[] = {
         // The counter burnt and restarted: its event status confirms it.
-        {"restarted without a request", "no_srq", true},
+        {"restarted without a request", "no_srq", true, true},
         // Still burning (or never told): no power-on bit, so no success.
-        {"never completes", "burn_ms 100000000", false},
-        // The single re-open after the time-out fails.
-        {"does not come back", "no_srq\nrefuse_reopen 1", false},
+        {"never completes", "burn_ms 100000000", false, false},
+        // The single re-open after the time-out fails; the counter answers later.
+        {"does not come back", "no_srq\nrefuse_reopen 1", false, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -198,20 +252,21 @@ TEST(SimFaults, ServiceRequestThatNeverComes) {
         test::SimCounter sim(gpib, std::string("idn DWERN,RV2260,123456,V1.05\n") + c.keys);
         CounterProtocol protocol;
         const auto records = three_blocks();
-        const test::UpdateRun run = test::run_update(protocol, gpib, records);
-        EXPECT_EQ(run.failed_step, c.burnt ? "" : "burn");
+        const auto run = test::run_update(protocol, gpib, records);
+        EXPECT_EQ(run->failed_step, c.burnt ? "" : "burn");
         // A tick for the drain, one for each of the 1201 expired waits after it, and ten in
         // the pause before the re-open.
-        ASSERT_EQ(run.burn.ticks.size(), 1212u);
-        EXPECT_EQ(run.burn.ticks.back(), 1212);
+        ASSERT_EQ(run->burn_ticks.size(), 1212u);
+        EXPECT_EQ(run->burn_ticks.back(), 1212);
         EXPECT_EQ(sim.calls("viWaitOnEvent").size(), 1202u);
-        EXPECT_EQ(sim.calls("viOpen").size(), 2u);
+        EXPECT_EQ(sim.calls("viOpen").size(), c.back ? 3u : 2u);
         // One 1000 ms pause before the re-open, in ticks of 100 ms, none after it: the only
         // whole second left is the preparation's.
         EXPECT_EQ(std::vector<std::int64_t>(clock.pauses.end() - 10, clock.pauses.end()),
                   std::vector<std::int64_t>(10, 100));
         EXPECT_EQ(std::count(clock.pauses.begin(), clock.pauses.end(), std::int64_t{1000}), 1);
-        EXPECT_EQ(count_of(sim.writes(), reset), 0u);
+        // Never while it may still be flashing.
+        EXPECT_EQ(count_of(sim.writes(), reset), c.back ? 1u : 0u);
     }
 }
 
@@ -221,8 +276,8 @@ TEST(SimFaults, ReopenThatFailsForAWhileAndOneThatNeverSucceeds) {
         test::SimCounter sim(usb, "idn VALDMORE,HX-40XL,100000,V1.15\nrefuse_reopen 5");
         CounterProtocol protocol;
         const auto records = three_blocks();
-        EXPECT_EQ(test::run_update(protocol, usb, records).failed_step, "");
-        EXPECT_EQ(sim.calls("viOpen").size(), 1u + 6u);
+        EXPECT_EQ(test::run_update(protocol, usb, records)->failed_step, "");
+        EXPECT_EQ(sim.calls("viOpen").size(), 1u + 6u + 1u);  // and the reconnection
         // The preparation's steps, the 1000 ms before the order in ticks of 100 ms, the
         // burn's expired waits made up to 100 ms, the re-opens, and the 1000 ms before and
         // after them in ticks.
@@ -252,15 +307,16 @@ TEST(SimFaults, CounterDropsOffTheBusMidTransfer) {
     test::SimCounter sim(gpib, "idn DWERN,RV2260,123456,V1.05\ndrop_after 2 SYST:FIRM:DATA");
     CounterProtocol protocol;
     const auto records = three_blocks();
-    const test::UpdateRun run = test::run_update(protocol, gpib, records);
-    EXPECT_EQ(run.failed_step, "send");
+    const auto run = test::run_update(protocol, gpib, records);
+    EXPECT_EQ(run->failed_step, "send");
     const std::vector<std::string> writes = sim.writes();
     // The second block's query fails (its position is reported again), the retry's write
-    // fails: no reset is tried.
+    // fails; the job's reset is the one write after it.
     EXPECT_EQ(std::count_if(writes.begin(), writes.end(), is_data), 3);
-    EXPECT_EQ(count_of(writes, reset), 0u);
+    EXPECT_EQ(count_of(writes, reset), 1u);
+    EXPECT_EQ(writes.back(), reset);
     using P = std::pair<std::uint32_t, std::uint32_t>;
-    EXPECT_EQ(run.transfer.calls, (std::vector<P>{{2, 4}, {2, 4}}));
+    EXPECT_EQ(run->transfer.calls, (std::vector<P>{{2, 4}, {2, 4}}));
 }
 
 TEST(SimFaults, CounterDropsOffTheBusAfterTheBurnOrder) {
@@ -268,9 +324,11 @@ TEST(SimFaults, CounterDropsOffTheBusAfterTheBurnOrder) {
     test::SimCounter sim(gpib, "idn DWERN,RV2260,123456,V1.05\ndrop_after 1 SYST:FIRM:UPD");
     CounterProtocol protocol;
     const auto records = three_blocks();
-    const test::UpdateRun run = test::run_update(protocol, gpib, records);
-    EXPECT_EQ(run.failed_step, "burn");
-    EXPECT_EQ(sim.calls("viOpen").size(), 2u);  // the one re-open after the time-out
+    const auto run = test::run_update(protocol, gpib, records);
+    EXPECT_EQ(run->failed_step, "burn");
+    // The one re-open after the time-out, and the one the wait for the counter tries.
+    EXPECT_EQ(sim.calls("viOpen").size(), 3u);
+    EXPECT_EQ(count_of(sim.writes(), reset), 0u);
 }
 
 TEST(SimFaults, UnsendableRecordFailsBeforeAnyDataWithTheReset) {

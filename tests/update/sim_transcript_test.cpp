@@ -6,11 +6,11 @@
 #include <vector>
 
 #include "hex_text.hpp"
+#include "job_run.hpp"
 #include "record_builder.hpp"
 #include "recording_clock.hpp"
 #include "sim_counter.hpp"
 #include "update/counter_protocol.hpp"
-#include "update_run.hpp"
 
 namespace hx4x {
 namespace {
@@ -129,21 +129,21 @@ TEST(SimTranscript, WholeUpdateOfEachVariant) {
         ASSERT_TRUE(sim.available());
         const std::vector<HexRecord> records = small_image();
         CounterProtocol protocol;
-        const test::UpdateRun run = test::run_update(protocol, v.resource, records);
-        EXPECT_EQ(run.failed_step, "");
-        ASSERT_TRUE(protocol.reset());
-        ASSERT_TRUE(protocol.connect(v.resource));
+        const auto run = test::run_update(protocol, v.resource, records);
+        EXPECT_EQ(run->failed_step, "");
+        // Back after the flash, reset, and identified again on a new session.
         EXPECT_EQ(protocol.identity().version_number, 200);
         EXPECT_EQ(protocol.identity().firmware_version, "V2.00 01 Feb 2021");
+        EXPECT_EQ(run->outcome.after.firmware_version, "V2.00 01 Feb 2021");
 
-        EXPECT_EQ(sim.writes(), join({v.writes, {reset, identify}}));
-        EXPECT_EQ(sim.timeouts(), v.timeouts);
-        EXPECT_EQ(run.preparation.calls.size(), v.preparation_reports);
-        for (std::size_t i = 0; i < run.preparation.calls.size(); ++i) {
-            EXPECT_EQ(run.preparation.calls[i], std::make_pair(std::uint32_t(i + 1), 23u));
+        EXPECT_EQ(sim.writes(), join({v.writes, {identify, reset, identify}}));
+        EXPECT_EQ(sim.timeouts(), join({v.timeouts, {"1000"}}));  // the reconnection
+        EXPECT_EQ(run->preparation.calls.size(), v.preparation_reports);
+        for (std::size_t i = 0; i < run->preparation.calls.size(); ++i) {
+            EXPECT_EQ(run->preparation.calls[i], std::make_pair(std::uint32_t(i + 1), 23u));
         }
         using P = std::pair<std::uint32_t, std::uint32_t>;
-        EXPECT_EQ(run.transfer.calls, (std::vector<P>{{5, 6}, {6, 6}, {6, 6}}));
+        EXPECT_EQ(run->transfer.calls, (std::vector<P>{{5, 6}, {6, 6}, {6, 6}}));
         if (v.timeouts.size() == 5) {
             // One tick for the drain of old requests (and on USB the 1000 ms before the order
             // in ticks of 100 ms); the counter completes 450 ms after the order: four expired
@@ -151,9 +151,9 @@ TEST(SimTranscript, WholeUpdateOfEachVariant) {
             const std::size_t before_order = std::string(v.resource).rfind("USB", 0) == 0 ? 11 : 1;
             std::vector<int> ticks(before_order + 4 + 10 + 10);
             std::iota(ticks.begin(), ticks.end(), 1);
-            EXPECT_EQ(run.burn.ticks, ticks);
+            EXPECT_EQ(run->burn_ticks, ticks);
         } else {
-            EXPECT_TRUE(run.burn.ticks.empty());
+            EXPECT_TRUE(run->burn_ticks.empty());
         }
         EXPECT_EQ(sim.received_image(), test::raw_image(test::memory_of(records)));
 
