@@ -15,9 +15,13 @@
 #include "console/console_result.hpp"
 #include "console/console_texts.hpp"
 #include "console/console_view.hpp"
+#include "console/dump_warnings.hpp"
 #include "console/exit_status.hpp"
+#include "console/results_table.hpp"
+#include "console/several_counters.hpp"
 #include "console/visible_text.hpp"
 #include "firmware/firmware_check.hpp"
+#include "firmware/firmware_setup.hpp"
 #include "instrument/discovery.hpp"
 #include "instrument/resource_name.hpp"
 #include "instrument/visa_library.hpp"
@@ -177,27 +181,6 @@ ExitStatus find_the_counter(UpdateController& controller, ConsoleView& view,
     return choose_counter(controller, view, options);
 }
 
-void warn_about_dumps(const DumpReport& dumps, ConsoleView& view) {
-    struct Dump {
-        const DumpOutcome& outcome;
-        const char* not_opened;
-        const char* incomplete;
-    };
-    for (const Dump& dump : {Dump{dumps.sending, console_text::sending_dump_not_opened,
-                                  console_text::sending_dump_incomplete},
-                             Dump{dumps.firmware, console_text::firmware_dump_not_opened,
-                                  console_text::firmware_dump_incomplete}}) {
-        if (!dump.outcome.requested) {
-            continue;
-        }
-        if (!dump.outcome.opened) {
-            view.show_message(MessageKind::warning, dump.not_opened + dump.outcome.path);
-        } else if (!dump.outcome.complete) {
-            view.show_message(MessageKind::warning, dump.incomplete + dump.outcome.path);
-        }
-    }
-}
-
 // The file check, the search, the choice of the one counter, then the Start button's work.
 // result gets the last text the update itself showed, before the console's own notes.
 ExitStatus update_counter(UpdateController& controller, ConsoleView& view,
@@ -220,14 +203,96 @@ ExitStatus update_counter(UpdateController& controller, ConsoleView& view,
         view.show_message(MessageKind::warning, console_text::interrupted_before_update);
         return ExitStatus::cancelled;
     }
+    view.set_resource(view.list_selected_text());
     view.set_page(page_update);
     controller.start_update();
     result = view.last_message();
     const UpdateOutcome& outcome = controller.outcome();
-    warn_about_dumps(outcome.dumps, view);
+    warn_about_dumps(outcome.dumps, [&view](const std::string& warning) {
+        view.show_message(MessageKind::warning, warning);
+    });
     const ExitStatus status = exit_status_for(outcome);
     if (status == ExitStatus::success && !outcome.burned) {
         view.show_message(MessageKind::warning, console_text::burn_skipped);
+    }
+    return status;
+}
+
+// The closing JSON object, when JSON lines are asked for.
+void json_outcome(ConsoleOutput& output, JsonObject object, const std::string& result,
+                  ExitStatus status) {
+    if (output.json()) {
+        output.json_line(outcome_end(object, result, status));
+    }
+}
+
+// The counters named by counter=all or a list, updated at once from one reading of the file:
+// the same checks as for one counter first, then the search and the choice; a name not found
+// stops the run before any counter hears anything. The closing JSON objects are one per
+// counter and a summary; without JSON a table of the counters.
+ExitStatus update_counters(UpdateController& controller, ConsoleView& view, ConsoleOutput& output,
+                           const ConsoleOptions& options, Confirmation confirmation,
+                           ProgressMode mode) {
+    auto fail = [&output, &view](ExitStatus status) {
+        json_outcome(output, outcome_start(), view.last_message(), status);
+        return status;
+    };
+    if (!firmware_file_usable(options.firmware_file, view)) {
+        return fail(ExitStatus::firmware_file);
+    }
+    if (confirmation == Confirmation::impossible) {
+        view.show_message(MessageKind::error, console_text::confirmation_needs_yes);
+        return fail(ExitStatus::cancelled);
+    }
+    CheckedImage image;
+    auto reader = std::make_shared<HexFileReader>();
+    std::string reason;
+    if (!load_firmware(*reader, options.firmware_file, nullptr, nullptr, &image.version, &reason)) {
+        view.show_message(MessageKind::error,
+                          controller_text::parsing_error(options.firmware_file, reason));
+        return fail(ExitStatus::firmware_file);
+    }
+    image.reader = reader;
+    image.file = options.firmware_file;
+    const ExitStatus searched = search_instruments(controller, view, options);
+    if (searched != ExitStatus::success) {
+        return fail(searched);
+    }
+    std::vector<std::string> missing;
+    const std::vector<std::string> chosen =
+        chosen_counters(options.counter, view.instruments(), missing);
+    if (!missing.empty() || chosen.empty()) {
+        view.show_message(MessageKind::error,
+                          console_text::counters_not_listed_head +
+                              (missing.empty() ? options.counter : missing.front()) +
+                              console_text::instruments_found +
+                              instrument_lines(view.instruments()));
+        return fail(ExitStatus::counter);
+    }
+    if (view.interrupt_pending()) {
+        view.show_message(MessageKind::warning, console_text::interrupted_before_update);
+        return fail(ExitStatus::cancelled);
+    }
+    view.set_page(page_update);
+    const std::vector<CounterResult> results =
+        update_several_counters(chosen, image, options, output, view, mode);
+    const ExitStatus status = overall_status(results);
+    if (output.json()) {
+        std::int64_t succeeded = 0;
+        for (const CounterResult& result : results) {
+            output.json_line(
+                result_object(result.outcome, result.resource, result.result, result.status));
+            succeeded += result.status == ExitStatus::success ? 1 : 0;
+        }
+        output.json_line(JsonObject()
+                             .add("event", "summary")
+                             .add_number("counters", static_cast<std::int64_t>(results.size()))
+                             .add_number("succeeded", succeeded)
+                             .add_number("exit_status", exit_code(status)));
+    } else {
+        std::string table = results_table(results);
+        table.pop_back();  // the line end result_line writes
+        output.result_line(table);
     }
     return status;
 }
@@ -266,6 +331,10 @@ std::string option_mistake(const CommandLineParser& parser) {
     if (parser.is_given("hex_file") && parser.is_given(unnamed_parameter)) {
         return console_text::firmware_file_twice;
     }
+    if (parser.is_given("reset") && parser.is_given("counter") &&
+        names_several_counters(parser.argument_value("counter", 0))) {
+        return console_text::reset_one_counter;
+    }
     const std::string mask = mask_option(parser);
     if (mask.size() >= visa::VI_FIND_BUFLEN) {
         return console_text::mask_too_long_head + std::to_string(mask.size()) +
@@ -281,14 +350,6 @@ int finish(ConsoleOutput& output, ExitStatus status) {
     }
     output.message_line(console_text::error_prefix, console_text::output_failed);
     return exit_code(ExitStatus::output);
-}
-
-// The closing JSON object, when JSON lines are asked for.
-void json_outcome(ConsoleOutput& output, JsonObject object, const std::string& result,
-                  ExitStatus status) {
-    if (output.json()) {
-        output.json_line(outcome_end(object, result, status));
-    }
 }
 
 // The report and the usage on standard error; with json the message as the closing object.
@@ -457,6 +518,10 @@ int run_console(int argc, const char* const* argv, const ConsoleEnvironment& env
         json_outcome(output, outcome_start().add_number("instruments", count),
                      status == ExitStatus::success ? std::string() : view.last_message(), status);
         return finish(output, status);
+    }
+    if (!options.reset && names_several_counters(options.counter)) {
+        return finish(output, update_counters(controller, view, output, options, confirmation,
+                                              progress_mode_for(options, env)));
     }
     std::string result;
     const ExitStatus status = options.reset

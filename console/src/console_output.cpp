@@ -122,10 +122,33 @@ void ConsoleOutput::draw_progress(std::string_view line) {
     progress_shown_ = true;
 }
 
+void ConsoleOutput::draw_board(const std::vector<std::string>& lines) {
+    if (!usable(streams_.err) || lines.empty()) {
+        return;
+    }
+    // Back to the board's first line, then each line over the old one. The cursor stays at
+    // the end of the last line, as after a single progress line.
+    std::string text = "\r";
+    if (board_lines_ > 1) {
+        text += "\x1b[" + std::to_string(board_lines_ - 1) + "A";
+    }
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        text += visible_text(lines[i]) + "\x1b[K";
+        if (i + 1 < lines.size()) {
+            text += "\n";
+        }
+    }
+    write(streams_.err, text);
+    flush(streams_.err);
+    board_lines_ = lines.size();
+    progress_shown_ = true;
+}
+
 void ConsoleOutput::end_progress() {
     if (progress_shown_) {
         progress_shown_ = false;
         progress_length_ = 0;
+        board_lines_ = 0;
         write(streams_.err, "\n");
         flush(streams_.err);
     }

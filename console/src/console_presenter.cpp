@@ -58,10 +58,12 @@ int ConsolePresenter::present(const MessageBoxRequest& request) {
 
 void ConsolePresenter::show(MessageKind kind, const std::string& text, bool is_result) {
     if (output_.json()) {
-        output_.json_line(JsonObject()
-                              .add("event", "message")
-                              .add("kind", message_kind_name(kind))
-                              .add("text", text));
+        JsonObject object;
+        object.add("event", "message");
+        if (!resource_.empty()) {
+            object.add("resource", resource_);
+        }
+        output_.json_line(object.add("kind", message_kind_name(kind)).add("text", text));
     }
     // Standard output stays for JSON lines alone when they are asked for.
     if (is_result && !output_.json()) {
@@ -89,10 +91,12 @@ bool ConsolePresenter::ask(const std::string& question) {
             break;
     }
     if (output_.json()) {
-        output_.json_line(JsonObject()
-                              .add("event", "question")
-                              .add("text", question)
-                              .add("answer", yes ? "yes" : "no"));
+        JsonObject object;
+        object.add("event", "question");
+        if (!resource_.empty()) {
+            object.add("resource", resource_);
+        }
+        output_.json_line(object.add("text", question).add("answer", yes ? "yes" : "no"));
     }
     return yes;
 }

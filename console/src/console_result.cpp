@@ -29,6 +29,7 @@ JsonObject result_object(const UpdateOutcome& outcome, const std::string& resour
     add_text_or_null(object, "file", outcome.file);
     add_text_or_null(object, "file_version",
                      outcome.file_version.known ? outcome.file_version.text : std::string());
+    add_text_or_null(object, "file_sha256", outcome.file_sha256);
     object.add_number("sending_seconds", static_cast<std::int64_t>(outcome.send_seconds));
     object.add_number("burning_seconds", static_cast<std::int64_t>(outcome.burn_seconds));
     object.add_bool("burned", outcome.burned);

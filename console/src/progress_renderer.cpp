@@ -21,8 +21,27 @@ double ProgressRenderer::elapsed_seconds() const {
     return static_cast<double>(clock.now() - step_start_) / static_cast<double>(frequency);
 }
 
+void ProgressRenderer::set_resource(std::string resource, bool prefix, std::string* board_line) {
+    resource_ = std::move(resource);
+    prefix_ = prefix;
+    board_line_ = board_line;
+}
+
+JsonObject ProgressRenderer::event(const char* name) const {
+    JsonObject object;
+    object.add("event", name);
+    if (!resource_.empty()) {
+        object.add("resource", resource_);
+    }
+    return object;
+}
+
+void ProgressRenderer::plain_line(const std::string& text) {
+    output_.progress_line(prefix_ ? resource_ + ": " + text : text);
+}
+
 void ProgressRenderer::begin_step(const std::string& caption, bool burning, bool show_records) {
-    if (active_ && mode_ == ProgressMode::terminal) {
+    if (active_ && mode_ == ProgressMode::terminal && board_line_ == nullptr) {
         output_.end_progress();
     }
     active_ = true;
@@ -42,10 +61,10 @@ void ProgressRenderer::begin_step(const std::string& caption, bool burning, bool
             // Drawn at the first position, once the range is known.
             break;
         case ProgressMode::plain:
-            output_.progress_line(caption);
+            plain_line(caption);
             break;
         case ProgressMode::json:
-            output_.json_line(JsonObject().add("event", "step").add("step", caption));
+            output_.json_line(event("step").add("step", caption));
             break;
     }
 }
@@ -82,6 +101,16 @@ void ProgressRenderer::draw(bool force) {
         snapshot_.elapsed_seconds - last_draw_seconds_ < redraw_interval_seconds) {
         return;
     }
+    if (board_line_ != nullptr) {
+        const std::string head = resource_ + "  ";
+        const std::size_t width = output_.width();
+        *board_line_ = head + terminal_progress_line(
+                                  snapshot_, width > head.size() + 20 ? width - head.size() : 20);
+        last_line_ = *board_line_;
+        last_mark_ = mark;
+        last_draw_seconds_ = snapshot_.elapsed_seconds;
+        return;
+    }
     const std::string line = terminal_progress_line(snapshot_, output_.width());
     if (!force && line == last_line_) {
         return;
@@ -98,8 +127,7 @@ void ProgressRenderer::report_deciles() {
         if (mode_ == ProgressMode::plain &&
             seconds >= reported_burn_seconds_ + burn_report_seconds) {
             reported_burn_seconds_ = seconds - seconds % burn_report_seconds;
-            output_.progress_line(snapshot_.caption + " " + std::to_string(reported_burn_seconds_) +
-                                  " s");
+            plain_line(snapshot_.caption + " " + std::to_string(reported_burn_seconds_) + " s");
         }
         return;
     }
@@ -110,11 +138,10 @@ void ProgressRenderer::report_deciles() {
     reported_decile_ = decile;
     const unsigned percent = decile * 10;
     if (mode_ == ProgressMode::plain) {
-        output_.progress_line(snapshot_.caption + " " + std::to_string(percent) + "%");
+        plain_line(snapshot_.caption + " " + std::to_string(percent) + "%");
         return;
     }
-    output_.json_line(JsonObject()
-                          .add("event", "progress")
+    output_.json_line(event("progress")
                           .add("step", snapshot_.caption)
                           .add_number("percent", percent)
                           .add_number("position", snapshot_.position)
@@ -122,7 +149,7 @@ void ProgressRenderer::report_deciles() {
 }
 
 void ProgressRenderer::end() {
-    if (active_ && mode_ == ProgressMode::terminal) {
+    if (active_ && mode_ == ProgressMode::terminal && board_line_ == nullptr) {
         output_.end_progress();
     }
     active_ = false;

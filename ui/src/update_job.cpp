@@ -88,8 +88,8 @@ bool UpdateJob::parse_step() {
     // The image was read and checked before the counter heard anything; what was checked is
     // what is sent, even if the file changes meanwhile.
     const bool read = cancellable_step(
-        UpdateStep::parse, text::parsing_caption, 1024,
-        [this] { return on_progress(this, 1, 1); }, [] { return std::string(); });
+        UpdateStep::parse, text::parsing_caption, 1024, [this] { return on_progress(this, 1, 1); },
+        [] { return std::string(); });
     if (!read) {
         return false;
     }

@@ -58,7 +58,11 @@ class ConsoleOutput {
 
     // The progress line on the terminal: drawn over the previous one.
     void draw_progress(std::string_view line);
-    // Leaves the progress line as it stands and moves to the next line.
+    // Several progress lines at once, one per counter, drawn over the previous ones. Needs a
+    // terminal that moves the cursor and erases by escape sequences.
+    void draw_board(const std::vector<std::string>& lines);
+    bool can_draw_board() const { return streams_.err_is_terminal && streams_.erases_with_escape; }
+    // Leaves the progress line (or lines) as they stand and moves to the next line.
     void end_progress();
     // One progress line that stays, for logs.
     void progress_line(std::string_view line) { message_line("", line); }
@@ -84,6 +88,8 @@ class ConsoleOutput {
     std::vector<std::string> names_;
     bool progress_shown_ = false;
     std::size_t progress_length_ = 0;
+    // Lines of the board on the screen above and at the cursor; 0 when none is shown.
+    std::size_t board_lines_ = 0;
     bool write_failed_ = false;
 };
 

@@ -29,6 +29,9 @@ class ConsolePresenter : public MessagePresenter {
 
     int present(const MessageBoxRequest& request) override;
 
+    // The counter the messages are about, named in their JSON objects; empty: none.
+    void set_resource(std::string resource) { resource_ = std::move(resource); }
+
     // One message; the result of an update goes to standard output unless JSON has it.
     void show(MessageKind kind, const std::string& text, bool is_result);
     // The confirmation, answered as configured; true for Yes.
@@ -42,6 +45,7 @@ class ConsolePresenter : public MessagePresenter {
     ConsoleOutput& output_;
     Confirmation confirmation_;
     ReadLine read_line_;
+    std::string resource_;
 };
 
 // The prefix written before a message of this kind ("error: " and so on).

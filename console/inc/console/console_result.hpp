@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "console/exit_status.hpp"
 #include "AuxLib/json_object.hpp"
+#include "console/exit_status.hpp"
 #include "ui/update_outcome.hpp"
 
 namespace hx4x {

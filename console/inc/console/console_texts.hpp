@@ -67,6 +67,17 @@ inline constexpr const char* firmware_dump_incomplete =
 
 inline constexpr const char* output_failed = "Some of the program's output could not be written";
 
+// Several counters at once: the confirmation's head, then one line per counter.
+inline constexpr const char* several_confirmation_head = "Selected counters:\n\n";
+inline constexpr const char* several_interrupted =
+    "Interrupted: each counter stops at its next safe point and is reset; a burn already "
+    "ordered runs to its end";
+inline constexpr const char* reset_one_counter =
+    "reset works on one counter at a time: name it with counter=";
+// A name given in counter= that the search did not find; the name follows.
+inline constexpr const char* counters_not_listed_head =
+    "A counter given with counter= was not found:\n\t";
+
 inline constexpr const char* burn_interrupt_refused =
     "Flash updating must not be interrupted: the interrupt is ignored and the update goes on";
 inline constexpr const char* interrupted_before_update = "Interrupted before the update started";

@@ -27,6 +27,11 @@ class ConsoleView : public UpdateView {
     void attach(UpdateController& controller) { controller_ = &controller; }
     void set_page(int page) { page_ = page; }
     void set_file_box(std::string file) { file_box_ = std::move(file); }
+    // The counter the run works with, named in every JSON event from now on.
+    void set_resource(const std::string& resource) {
+        progress_.set_resource(resource);
+        presenter_.set_resource(resource);
+    }
 
     // An interrupt has arrived that was neither taken as a cancel nor refused.
     bool interrupt_pending() const { return interrupts_() != interrupts_seen_; }

@@ -23,6 +23,11 @@ class ProgressRenderer {
 
     ProgressMode mode() const { return mode_; }
 
+    // The counter the progress is of: named in every JSON event and, with prefix, in front of
+    // every plain line. With a board line the terminal drawing goes there instead of to the
+    // terminal, for a board that shows one line per counter.
+    void set_resource(std::string resource, bool prefix = false, std::string* board_line = nullptr);
+
     void begin_step(const std::string& caption, bool burning, bool show_records);
     void set_range(std::uint32_t max);
     void set_position(std::uint32_t position);
@@ -36,8 +41,15 @@ class ProgressRenderer {
     void draw(bool force);
     void report_deciles();
 
+    // A JSON event with the resource, when one is set.
+    JsonObject event(const char* name) const;
+    void plain_line(const std::string& text);
+
     ConsoleOutput& output_;
     ProgressMode mode_;
+    std::string resource_;
+    bool prefix_ = false;
+    std::string* board_line_ = nullptr;
     bool active_ = false;
     ProgressSnapshot snapshot_;
     std::vector<std::uint64_t> record_bytes_;

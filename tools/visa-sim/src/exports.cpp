@@ -1,6 +1,8 @@
 // The fifteen VISA entry points with C linkage, plus the reset hook for tests. Every call
-// takes one lock and goes to the process-wide simulator.
+// takes one lock and goes to the process-wide simulator; a real sleep inside a call gives the
+// lock up meanwhile, so calls for other counters from other threads go on, as on a real bus.
 #include <mutex>
+#include <thread>
 #include <type_traits>
 
 #include "visa-sim/visa_simulator.hpp"
@@ -15,19 +17,49 @@ std::mutex& simulator_lock() {
     return lock;
 }
 
+// The lock of the call this thread is in, so that a sleep inside it can give the lock up.
+thread_local std::unique_lock<std::mutex>* call_lock = nullptr;
+
+void sleep_outside_the_lock(std::chrono::milliseconds time) {
+    std::unique_lock<std::mutex>* held = call_lock;
+    if (held != nullptr && held->owns_lock()) {
+        held->unlock();
+        std::this_thread::sleep_for(time);
+        held->lock();
+        return;
+    }
+    std::this_thread::sleep_for(time);
+}
+
 VisaSimulator& simulator() {
     static VisaSimulator instance;
+    static const bool sleeper_set = [] {
+        hx4x::visa_sim::SimClock::set_sleeper(sleep_outside_the_lock);
+        return true;
+    }();
+    (void)sleeper_set;
     return instance;
 }
+
+class CallLock {
+  public:
+    CallLock() : lock_(simulator_lock()) { call_lock = &lock_; }
+    ~CallLock() { call_lock = nullptr; }
+    CallLock(const CallLock&) = delete;
+    CallLock& operator=(const CallLock&) = delete;
+
+  private:
+    std::unique_lock<std::mutex> lock_;
+};
 
 }  // namespace
 
 using namespace hx4x::visa;
 
-#define HX4X_SIM_CALL(expression)                                  \
-    do {                                                           \
-        const std::lock_guard<std::mutex> guard(simulator_lock()); \
-        return simulator().expression;                             \
+#define HX4X_SIM_CALL(expression)      \
+    do {                               \
+        const CallLock guard;          \
+        return simulator().expression; \
     } while (false)
 
 extern "C" {

@@ -1,8 +1,23 @@
 #include "visa-sim/sim_clock.hpp"
 
+#include <atomic>
 #include <thread>
 
 namespace hx4x::visa_sim {
+
+namespace {
+
+void plain_sleep(std::chrono::milliseconds time) {
+    std::this_thread::sleep_for(time);
+}
+
+std::atomic<SimClock::Sleeper> sleeper{plain_sleep};
+
+}  // namespace
+
+void SimClock::set_sleeper(Sleeper chosen) {
+    sleeper = chosen != nullptr ? chosen : plain_sleep;
+}
 
 SimClock::SimClock() : start_(std::chrono::steady_clock::now()) {
     const auto wall = std::chrono::system_clock::now().time_since_epoch();
@@ -28,7 +43,7 @@ void SimClock::pass_until(std::uint64_t deadline_ms) {
         return;
     }
     if (real_) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(deadline_ms - now));
+        sleeper.load()(std::chrono::milliseconds(deadline_ms - now));
         // A sleep may end early; whatever is left is made up virtually so the deadline holds.
         const std::uint64_t after = now_ms();
         if (after < deadline_ms) {

@@ -14,6 +14,11 @@ class SimClock {
   public:
     SimClock();
 
+    // How a real wait sleeps; the library's entry points give up their lock meanwhile, so
+    // that a process updating several counters at once is not held up by one counter's wait.
+    using Sleeper = void (*)(std::chrono::milliseconds);
+    static void set_sleeper(Sleeper sleeper);
+
     void set_real(bool real) { real_ = real; }
     bool real() const { return real_; }
     std::uint64_t now_ms() const;

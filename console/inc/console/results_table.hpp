@@ -1,0 +1,19 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "console/several_counters.hpp"
+
+namespace hx4x {
+
+// How a counter's update ended, in a few words: "updated", "failed at sending", "cancelled
+// at preparation", "declined", "refused: cannot be opened" and so on.
+std::string outcome_text(const CounterResult& result);
+
+// One row per counter under a header: address, serial number, version before and after,
+// outcome, exit status, sending and burning seconds; columns as wide as their widest cell,
+// every text from a counter shown visibly.
+std::string results_table(const std::vector<CounterResult>& results);
+
+}  // namespace hx4x
