@@ -11,7 +11,7 @@ packages=(
     clang-14 libclang-rt-14-dev
     binutils srecord time
     qt6-base-dev xvfb xauth xdotool imagemagick fonts-dejavu-core libx11-dev
-    dpkg-dev file desktop-file-utils python3
+    dpkg-dev file desktop-file-utils python3 nlohmann-json3-dev
     libusb-1.0-0-dev libumockdev-dev umockdev python3-pyvisa python3-pyvisa-py python3-usb
     "$@"
 )

@@ -106,3 +106,15 @@ bench=$build/benchmarks/firmware_load_bench
 if [ -x "$bench" ]; then
     "$bench" --benchmark_min_time=0.2
 fi
+
+# The digest a record of an update takes of the firmware file, beside sha256sum on the same
+# bytes for scale.
+bench=$build/benchmarks/firmware_sha256_bench
+if [ -x "$bench" ]; then
+    "$bench" --benchmark_min_time=0.2
+    if command -v sha256sum >/dev/null; then
+        head -c $((64 << 20)) /dev/urandom >"$work/sha256.bin"
+        t=$(median_us sha256sum "$work/sha256.bin")
+        awk -v t="$t" 'BEGIN { printf "sha256sum, 64 MiB: %.0f MB/s\n", 64 * 1048576 / t }'
+    fi
+fi

@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <array>
 #include <ctime>
 
 namespace hx4x::platform {
@@ -23,6 +24,15 @@ std::string utc_time_text() {
         return {};
     }
     return text;
+}
+
+std::string host_name() {
+    // POSIX leaves a cut name unterminated: one byte more than the longest name is kept zero.
+    std::array<char, 256> name{};
+    if (gethostname(name.data(), name.size() - 1) != 0) {
+        return {};
+    }
+    return name.data();
 }
 
 }  // namespace hx4x::platform

@@ -12,8 +12,8 @@ bool is_absolute(const char* path) {
 
 }  // namespace
 
-std::string xdg_folder(const char* xdg_home, const char* home, const char* home_default,
-                       const std::string& name) {
+std::string xdg_folder_path(const char* xdg_home, const char* home, const char* home_default,
+                            const std::string& name) {
     std::string base;
     if (is_absolute(xdg_home)) {
         base = xdg_home;
@@ -25,8 +25,13 @@ std::string xdg_folder(const char* xdg_home, const char* home, const char* home_
     while (base.size() > 1 && base.back() == '/') {
         base.pop_back();
     }
-    const std::string folder = (base == "/" ? std::string() : base) + "/" + name;
-    if (!make_folders(folder)) {
+    return (base == "/" ? std::string() : base) + "/" + name;
+}
+
+std::string xdg_folder(const char* xdg_home, const char* home, const char* home_default,
+                       const std::string& name) {
+    const std::string folder = xdg_folder_path(xdg_home, home, home_default, name);
+    if (folder.empty() || !make_folders(folder)) {
         return {};
     }
     return folder;

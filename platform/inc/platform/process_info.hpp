@@ -16,4 +16,9 @@ std::uint64_t user_id();
 // share a log.
 std::string utc_time_text();
 
+// The name of this computer on the network, as UTF-8 (gethostname; the DNS host name on
+// Windows), so records that several stations keep can be told apart. Empty when the system
+// cannot tell.
+std::string host_name();
+
 }  // namespace hx4x::platform

@@ -12,4 +12,18 @@ namespace hx4x::platform {
 std::string xdg_folder(const char* xdg_home, const char* home, const char* home_default,
                        const std::string& name);
 
+// The same folder's path by the same rule, without creating anything: for readers, which
+// must leave no trace. Empty when neither base is an absolute path.
+std::string xdg_folder_path(const char* xdg_home, const char* home, const char* home_default,
+                            const std::string& name);
+
+// The program's folder of its own in the user's folder for program state, which stays on
+// this machine: $XDG_STATE_HOME/name or ~/.local/state/name on POSIX, %LOCALAPPDATA%\name on
+// Windows (local, not roaming: stations must not merge their records). Not created here:
+// make_folders it before writing. Empty when the user has no such base folder.
+std::string user_state_folder(const std::string& name);
+
+// The file of that name in the folder, joined with the system's own separator.
+std::string file_in_folder(const std::string& folder, const std::string& name);
+
 }  // namespace hx4x::platform
