@@ -17,11 +17,13 @@
 #include "console/console_view.hpp"
 #include "console/dump_warnings.hpp"
 #include "console/exit_status.hpp"
+#include "console/history_command.hpp"
 #include "console/results_table.hpp"
 #include "console/several_counters.hpp"
 #include "console/visible_text.hpp"
 #include "firmware/firmware_check.hpp"
 #include "firmware/firmware_setup.hpp"
+#include "firmware/sha256.hpp"
 #include "instrument/discovery.hpp"
 #include "instrument/resource_name.hpp"
 #include "instrument/visa_library.hpp"
@@ -215,6 +217,9 @@ ExitStatus update_counter(UpdateController& controller, ConsoleView& view,
     if (status == ExitStatus::success && !outcome.burned) {
         view.show_message(MessageKind::warning, console_text::burn_skipped);
     }
+    if (!controller.history_failure().empty()) {
+        view.show_message(MessageKind::warning, controller.history_failure());
+    }
     return status;
 }
 
@@ -254,6 +259,11 @@ ExitStatus update_counters(UpdateController& controller, ConsoleView& view, Cons
     }
     image.reader = reader;
     image.file = options.firmware_file;
+    if (!file_sha256(image.file, image.sha256, image.size, &reason)) {
+        view.show_message(MessageKind::error,
+                          controller_text::parsing_error(options.firmware_file, reason));
+        return fail(ExitStatus::firmware_file);
+    }
     const ExitStatus searched = search_instruments(controller, view, options);
     if (searched != ExitStatus::success) {
         return fail(searched);
@@ -483,6 +493,9 @@ int run_console(int argc, const char* const* argv, const ConsoleEnvironment& env
     }
     if (options.check) {
         return check_file(output, options.firmware_file);
+    }
+    if (options.history) {
+        return finish(output, show_history(output, options.counter));
     }
     set_emulated_version(options.emulated_version);
     start_log(env.log_location ? env.log_location() : env.log_file);

@@ -13,6 +13,8 @@ void define_console_options(CommandLineParser& parser) {
     define_switch(parser, "check", "check the firmware file without any instrument and exit");
     define_switch(parser, "reset",
                   "reset the counter, which ends a firmware loading left unfinished, and exit");
+    define_switch(parser, "history",
+                  "show the updates recorded on this computer (counter= for one counter) and exit");
     define_switch(parser, "json", "write progress and the result as JSON lines on standard output");
     define_switch(parser, "skip_burning", "send firmware to the counter but skip burning");
     define_switch(parser, "dump_sending", "dump binary data sent to the counter");
@@ -32,6 +34,7 @@ ConsoleOptions read_console_options(const CommandLineParser& parser) {
     options.list = parser.is_given("list");
     options.check = parser.is_given("check");
     options.reset = parser.is_given("reset");
+    options.history = parser.is_given("history");
     options.json = parser.is_given("json");
     options.skip_burning = parser.is_given("skip_burning");
     options.dump_sending = parser.is_given("dump_sending");

@@ -6,7 +6,7 @@ namespace hx4x {
 
 namespace {
 
-constexpr std::array<const char*, 10> meanings = {
+constexpr std::array<const char*, 11> meanings = {
     "success",
     "command line error",
     "firmware file missing or refused",
@@ -17,6 +17,7 @@ constexpr std::array<const char*, 10> meanings = {
     "burning, reconnection or reset failed, or the counter still runs its previous firmware",
     "cancelled or declined, or no terminal to confirm on and no yes",
     "output could not be written",
+    "the update history cannot be read",
 };
 
 }  // namespace

@@ -18,6 +18,7 @@
 #include "instrument/resource_name.hpp"
 #include "ui/controller_texts.hpp"
 #include "ui/transfer_gate.hpp"
+#include "ui/update_history.hpp"
 #include "ui/update_job.hpp"
 #include "update/fill_block.hpp"
 
@@ -60,8 +61,8 @@ std::string shared_bus_of(const std::string& resource) {
 }
 
 bool file_name_char(char c) {
-    return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') ||
-           c == '-' || c == '_';
+    return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '-' ||
+           c == '_';
 }
 
 bool safe_for_file_name(const std::string& value) {
@@ -202,6 +203,7 @@ class CounterWork : public UpdateJobSink {
         if (result_.status == ExitStatus::success && !result_.outcome.burned) {
             show_now(MessageKind::warning, console_text::burn_skipped, false);
         }
+        record();
     }
 
     // UpdateJobSink, on the job's thread.
@@ -279,6 +281,16 @@ class CounterWork : public UpdateJobSink {
     void refuse(const std::string& message_text) {
         show_now(MessageKind::error, message_text);
         result_.status = exit_status_for(result_.outcome);
+    }
+    // The update in the update history, each counter's in one whole line of its own.
+    void record() {
+        if (!reached_preparation(result_.outcome)) {
+            return;
+        }
+        std::string reason;
+        if (!append_history(history_record(result_.outcome, result_.status), &reason)) {
+            show_now(MessageKind::warning, reason, false);
+        }
     }
     void close() {
         protocol_.disconnect();

@@ -57,7 +57,8 @@ TEST(ExitStatusTest, TableListsEveryCodeInOrder) {
               "  7  burning, reconnection or reset failed, or the counter still runs its previous "
               "firmware\n"
               "  8  cancelled or declined, or no terminal to confirm on and no yes\n"
-              "  9  output could not be written\n");
+              "  9  output could not be written\n"
+              "  10  the update history cannot be read\n");
 }
 
 }  // namespace

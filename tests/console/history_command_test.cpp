@@ -106,7 +106,7 @@ std::string expand(std::string text, const std::string& path) {
 TEST_P(HistoryCommand, ShowsRecordedUpdates) {
     const HistoryCase& c = GetParam();
     TempDir dir;
-    const std::string path = dir.file("update-history.jsonl");
+    const std::string path = dir.file("history.jsonl");
     if (c.setup == Setup::prepared) {
         std::string content;
         for (const std::string& line : stored_lines) {
@@ -184,7 +184,7 @@ INSTANTIATE_TEST_SUITE_P(
                     "", ExitStatus::success},
         HistoryCase{"UnreadableHistory", Setup::folder, true, "",
                     "{\"event\":\"result\",\"entries\":0,\"result\":\"The update history is not a "
-                    "regular file: @J\",\"exit_status\":9}\n",
+                    "regular file: @J\",\"exit_status\":10}\n",
                     "error: The update history is not a regular file: @P\n", history_unreadable}),
     CaseName());
 

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "controller_fixture.hpp"
+#include "firmware/sha256.hpp"
 #include "special_files.hpp"
 #include "ui/controller_texts.hpp"
 #include "ui/format_duration.hpp"
@@ -14,6 +15,12 @@ namespace text = controller_text;
 
 const std::string emulated_address(emulated_resource_name);
 
+std::string digest_of(const std::string& file) {
+    std::string hex;
+    std::uint64_t size = 0;
+    return file_sha256(file, hex, size) ? hex : "(no digest)";
+}
+
 std::string confirmation(const std::string& file, const std::string& version_line) {
     return "Selected counter:\n\n"
            "\tVISA address:\t" +
@@ -24,7 +31,8 @@ std::string confirmation(const std::string& file, const std::string& version_lin
            "\tSerial number:\t777777\n"
            "\tFirmware version:\tX1.12 30 Jun 1908 07:14\n"
            "\nSelected firmware file:\n\n\tFile name:\t" +
-           file + "\n" + version_line + "\n\nContinue with firmware update?";
+           file + "\n" + version_line + "\tSHA-256:\t\t" + digest_of(file) +
+           "\n\n\nContinue with firmware update?";
 }
 
 TEST_F(EmulatedControllerTest, SuccessfulUpdateReportsNewVersionAndTimes) {

@@ -3,10 +3,13 @@
 #include "AuxLib/scope_guard.hpp"
 #include "app/emulated_version.hpp"
 #include "firmware/file_helpers.hpp"
+#include "firmware/sha256.hpp"
 #include "instrument/discovery.hpp"
 #include "instrument/visa_library.hpp"
 #include "ui/controller_texts.hpp"
 #include "ui/identification_rows.hpp"
+#include "ui/run_status.hpp"
+#include "ui/update_history.hpp"
 #include "update/fill_block.hpp"
 
 namespace hx4x {
@@ -125,6 +128,7 @@ void UpdateController::start_update() {
         return;
     }
     run_update(std::move(reader));
+    record_update();
 }
 
 bool firmware_file_named(const std::string& file, ProgressView& view) {
@@ -151,6 +155,12 @@ bool UpdateController::firmware_file_usable(const std::string& file, HexFileRead
         return false;
     }
     outcome_.file_version = version;
+    // The digest goes in the confirmation and the update history: a file whose digest cannot
+    // be taken could not be proven later and is not sent.
+    if (!file_sha256(file, outcome_.file_sha256, outcome_.file_size, &reason)) {
+        view_.show_message(MessageKind::error, text::parsing_error(file, reason));
+        return false;
+    }
     return true;
 }
 
@@ -163,6 +173,22 @@ bool UpdateController::firmware_fits_counter(const std::string& file, const HexF
         return false;
     }
     return true;
+}
+
+void UpdateController::record_update() {
+    history_failure_.clear();
+    if (!reached_preparation(outcome_)) {
+        return;
+    }
+    std::string reason;
+    if (append_history(history_record(outcome_, exit_status_for(outcome_)), &reason)) {
+        return;
+    }
+    // The console reports it after the run's own result; a window says so at once.
+    history_failure_ = reason;
+    if (window_ != nullptr) {
+        view_.show_message(MessageKind::warning, reason);
+    }
 }
 
 void UpdateController::reset_selected_counter() {
@@ -274,6 +300,9 @@ bool UpdateController::confirm_update(const FirmwareVersion& version, const std:
     question += text::confirmation_file + file + "\n";
     if (version.known) {
         question += text::confirmation_version + version.text + "\n";
+    }
+    if (!outcome_.file_sha256.empty()) {
+        question += text::confirmation_sha256 + outcome_.file_sha256 + "\n";
     }
     question += text::confirmation_tail;
     return view_.ask_yes_no(question);

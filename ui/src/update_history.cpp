@@ -1,6 +1,7 @@
 #include "ui/update_history.hpp"
 
 #include <cstdio>
+#include <filesystem>
 #include <limits>
 #include <memory>
 #include <nlohmann/json.hpp>
@@ -22,9 +23,20 @@ namespace hx4x {
 
 namespace {
 
+// The file as an absolute path: a record read months later must name the file whatever
+// folder the program was started from. The path as given when it cannot be made absolute.
+std::string absolute_path(const std::string& file) {
+    if (file.empty()) {
+        return file;
+    }
+    std::error_code error;
+    const std::filesystem::path absolute = std::filesystem::absolute(file, error);
+    return error ? file : absolute.lexically_normal().string();
+}
+
 // The console's folder for its log as well: one place for what the programs keep.
 constexpr const char* folder_name = "hx4x-update";
-constexpr const char* file_name = "update-history.jsonl";
+constexpr const char* file_name = "history.jsonl";
 
 constexpr std::size_t read_chunk_size = std::size_t{64} << 10;
 
@@ -239,7 +251,7 @@ HistoryRecord history_record(const UpdateOutcome& outcome, ExitStatus status,
     record.serial_number = outcome.before.serial_number;
     record.firmware_before = outcome.before.firmware_version;
     record.firmware_after = outcome.after.firmware_version;
-    record.file = outcome.file;
+    record.file = absolute_path(outcome.file);
     record.file_size = outcome.file_size;
     record.file_sha256 = outcome.file_sha256;
     record.file_version = outcome.file_version.known ? outcome.file_version.text : std::string();

@@ -19,6 +19,7 @@ struct ConsoleOptions {
     bool list = false;
     bool check = false;
     bool reset = false;
+    bool history = false;
     bool json = false;
     bool skip_burning = false;
     bool dump_sending = false;

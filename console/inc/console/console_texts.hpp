@@ -32,7 +32,7 @@ inline constexpr const char* unknown_option_head = "Unknown argument name: '";
 inline constexpr const char* did_you_mean_head = "; did you mean '";
 
 inline constexpr const char* no_arguments =
-    "No arguments given: name the firmware file, or give list, check, reset or help";
+    "No arguments given: name the firmware file, or give list, check, reset, history or help";
 inline constexpr const char* firmware_file_twice =
     "The firmware file is given twice: give either hex_file= or a bare file name, not both";
 inline constexpr const char* several_firmware_files =

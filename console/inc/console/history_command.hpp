@@ -7,9 +7,7 @@
 
 namespace hx4x {
 
-// The status of a history command whose file cannot be read: the history is the program's
-// own output, kept over many runs.
-inline constexpr ExitStatus history_unreadable = ExitStatus::output;
+inline constexpr ExitStatus history_unreadable = ExitStatus::history;
 
 // The history command on the user's update history: a table of the recorded updates in file
 // order (or, with JSON, each stored line as it is), only those of the counter named by

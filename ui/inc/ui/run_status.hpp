@@ -17,6 +17,7 @@ enum class ExitStatus : int {
     burning = 7,
     cancelled = 8,
     output = 9,
+    history = 10,
 };
 
 // The status of an update from how the controller says it ended.

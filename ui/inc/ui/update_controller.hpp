@@ -79,6 +79,9 @@ class UpdateController : private UpdateJobSink {
     std::uint64_t send_seconds() const { return outcome_.send_seconds; }
     // How the last update started by start_update ended, step by step.
     const UpdateOutcome& outcome() const { return outcome_; }
+    // Why the last update could not be added to the update history; empty when it was, or
+    // when it did not reach the preparation and so is not recorded.
+    const std::string& history_failure() const { return history_failure_; }
     std::uint64_t burn_seconds() const { return outcome_.burn_seconds; }
     CounterProtocol& protocol() { return protocol_; }
     const CounterProtocol& protocol() const { return protocol_; }
@@ -101,6 +104,8 @@ class UpdateController : private UpdateJobSink {
     bool final_reset();
     // The update job on the checked image, with this controller as its sink.
     void run_update(std::shared_ptr<const HexFileReader> image);
+    // Adds the update that ended to the update history when it reached the preparation.
+    void record_update();
     // Stops a running update at its next safe point.
     void stop_update();
     // The run has reached this step; it counts as failed there until it says otherwise.
@@ -132,6 +137,7 @@ class UpdateController : private UpdateJobSink {
     CounterLock lock_;
     // The job of the update running now, else null.
     UpdateJob* job_ = nullptr;
+    std::string history_failure_;
 };
 
 }  // namespace hx4x

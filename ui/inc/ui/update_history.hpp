@@ -69,7 +69,7 @@ HistoryRecord history_record(const UpdateOutcome& outcome, ExitStatus status);
 // valid JSON whatever a counter answered.
 std::string history_line(const HistoryRecord& record);
 
-// The history file in the user's folder for program state (hx4x-update/update-history.jsonl);
+// The history file in the user's folder for program state (hx4x-update/history.jsonl);
 // empty when the user has none. Nothing is created.
 std::string history_file();
 
