@@ -30,8 +30,8 @@ TEST(ConsoleOptionsTest, TableOrderAndTheSharedOptionsReadAsTheWindowProgramsDo)
     }
     EXPECT_EQ(names, (std::vector<std::string>{
                          "bus", "mask", "counter", "hex_file", "unnamed parameter", "help",
-                         "version", "yes", "list", "check", "reset", "json", "skip_burning",
-                         "dump_sending", "dump_firmware", "emulate_counter"}));
+                         "version", "yes", "list", "check", "reset", "history", "json",
+                         "skip_burning", "dump_sending", "dump_firmware", "emulate_counter"}));
 
     LoaderApp window;
     window.define_options();

@@ -78,7 +78,8 @@ TEST(UpdateHistoryTest, RecordLineHoldsEveryFieldAndReadsBack) {
         {"serial_number", "12\xc3\xbf\xc3\xbe"},  // each stray byte as its Latin-1 character
         {"firmware_before", "1.11"},
         {"firmware_after", nullptr},
-        {"file", "/srv/fw/hx4x 1.15.hex"},
+        // As an absolute path, which on Windows carries the drive.
+        {"file", std::filesystem::absolute("/srv/fw/hx4x 1.15.hex").lexically_normal().string()},
         {"file_size", 123456789},
         {"file_sha256", std::string(64, 'a')},
         {"file_version", "1.15"},
