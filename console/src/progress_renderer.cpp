@@ -21,7 +21,9 @@ double ProgressRenderer::elapsed_seconds() const {
     return static_cast<double>(clock.now() - step_start_) / static_cast<double>(frequency);
 }
 
-void ProgressRenderer::set_resource(std::string resource, bool prefix, std::string* board_line) {
+void ProgressRenderer::set_resource(std::string resource, bool prefix, std::string* board_line,
+                                    std::string board_label) {
+    board_label_ = board_label.empty() ? resource : std::move(board_label);
     resource_ = std::move(resource);
     prefix_ = prefix;
     board_line_ = board_line;
@@ -102,8 +104,10 @@ void ProgressRenderer::draw(bool force) {
         return;
     }
     if (board_line_ != nullptr) {
-        const std::string head = resource_ + "  ";
-        const std::size_t width = output_.width();
+        // One column short of the width: a line that fills the row would wrap on some
+        // terminals, and the board's cursor moves would count one line too few.
+        const std::string head = board_label_ + "  ";
+        const std::size_t width = output_.width() > 0 ? output_.width() - 1 : 0;
         *board_line_ = head + terminal_progress_line(
                                   snapshot_, width > head.size() + 20 ? width - head.size() : 20);
         last_line_ = *board_line_;

@@ -140,9 +140,12 @@ class CounterWork : public UpdateJobSink {
     }
 
     void start(std::shared_ptr<const HexFileReader> image, UpdateJobOptions options,
-               std::vector<std::uint64_t> record_bytes, bool board) {
+               std::vector<std::uint64_t> record_bytes, bool board, std::size_t label_width) {
         record_bytes_ = std::move(record_bytes);
-        renderer_.set_resource(resource_, true, board ? &board_line_ : nullptr);
+        label_ = resource_;
+        label_.resize(std::max(label_width, resource_.size()), ' ');
+        board_line_ = label_;
+        renderer_.set_resource(resource_, true, board ? &board_line_ : nullptr, label_);
         job_ = std::make_unique<UpdateJob>(protocol_, *this, result_.outcome, std::move(options));
         thread_ = std::thread([this, image] {
             job_->run(image);
@@ -186,7 +189,12 @@ class CounterWork : public UpdateJobSink {
     }
 
     // After the job: the session closed, the claim given up, the result settled.
+    // Once only; a counter that ended shows its outcome while the others still work.
     void finish(ProgressMode mode) {
+        if (settled_) {
+            return;
+        }
+        settled_ = true;
         if (thread_.joinable()) {
             thread_.join();
         }
@@ -195,7 +203,7 @@ class CounterWork : public UpdateJobSink {
         close();
         result_.status = exit_status_for(result_.outcome);
         if (mode == ProgressMode::terminal) {
-            board_line_ = resource_ + "  " + outcome_text(result_);
+            board_line_ = label_ + "  " + outcome_text(result_);
         }
         warn_about_dumps(result_.outcome.dumps, [this](const std::string& warning) {
             show_now(MessageKind::warning, warning, false);
@@ -309,6 +317,8 @@ class CounterWork : public UpdateJobSink {
     std::uint32_t range_ = 0;
     std::vector<std::uint64_t> record_bytes_;
     std::string board_line_;
+    std::string label_;
+    bool settled_ = false;
     std::mutex mutex_;
     std::deque<JobEvent> events_;
 };
@@ -424,6 +434,10 @@ std::vector<CounterResult> update_several_counters(const std::vector<std::string
     std::map<std::string, TransferGate> gates;
     const std::vector<std::uint64_t> record_bytes = bytes_after_records(image.reader->records());
     const bool board = mode == ProgressMode::terminal && output.can_draw_board();
+    std::size_t label_width = 0;
+    for (const CounterWork* work : ready) {
+        label_width = std::max(label_width, work->resource().size());
+    }
     for (std::size_t i = 0; i < ready.size(); ++i) {
         UpdateJobOptions job_options;
         job_options.skip_burning = options.skip_burning;
@@ -432,7 +446,7 @@ std::vector<CounterResult> update_several_counters(const std::vector<std::string
         job_options.dump_tag = tags[i];
         const std::string bus = shared_bus_of(ready[i]->resource());
         job_options.transfer_gate = bus.empty() ? nullptr : &gates[bus];
-        ready[i]->start(image.reader, std::move(job_options), record_bytes, board);
+        ready[i]->start(image.reader, std::move(job_options), record_bytes, board, label_width);
     }
 
     // The main thread alone writes: it takes each job's events, draws the board and turns an
@@ -451,6 +465,9 @@ std::vector<CounterResult> update_several_counters(const std::vector<std::string
         std::vector<std::string> lines;
         for (CounterWork* work : ready) {
             all_finished = all_finished && work->finished();
+            if (work->finished()) {
+                work->finish(mode);
+            }
             work->pump();
             lines.push_back(work->board_line());
         }

@@ -26,7 +26,9 @@ class ProgressRenderer {
     // The counter the progress is of: named in every JSON event and, with prefix, in front of
     // every plain line. With a board line the terminal drawing goes there instead of to the
     // terminal, for a board that shows one line per counter.
-    void set_resource(std::string resource, bool prefix = false, std::string* board_line = nullptr);
+    // The board line starts with board_label (the address padded to the board's widest).
+    void set_resource(std::string resource, bool prefix = false, std::string* board_line = nullptr,
+                      std::string board_label = {});
 
     void begin_step(const std::string& caption, bool burning, bool show_records);
     void set_range(std::uint32_t max);
@@ -50,6 +52,7 @@ class ProgressRenderer {
     std::string resource_;
     bool prefix_ = false;
     std::string* board_line_ = nullptr;
+    std::string board_label_;
     bool active_ = false;
     ProgressSnapshot snapshot_;
     std::vector<std::uint64_t> record_bytes_;
