@@ -31,7 +31,7 @@ std::string confirmation(const std::string& file, const std::string& version_lin
            "\tSerial number:\t777777\n"
            "\tFirmware version:\tX1.12 30 Jun 1908 07:14\n"
            "\nSelected firmware file:\n\n\tFile name:\t" +
-           file + "\n" + version_line + "\tSHA-256:\t\t" + digest_of(file) +
+           file + "\n" + version_line + "\tSHA-256:\t" + digest_of(file) +
            "\n\n\nContinue with firmware update?";
 }
 

@@ -80,7 +80,7 @@ inline constexpr const char* confirmation_head = "Selected counter:\n\n";
 inline constexpr const char* confirmation_file = "\nSelected firmware file:\n\n\tFile name:\t";
 inline constexpr const char* confirmation_version = "\tFirmware version:\t";
 // The file's SHA-256, so the operator can check it against the release notes.
-inline constexpr const char* confirmation_sha256 = "\tSHA-256:\t\t";
+inline constexpr const char* confirmation_sha256 = "\tSHA-256:\t";
 inline constexpr const char* confirmation_tail = "\n\nContinue with firmware update?";
 
 }  // namespace hx4x::controller_text
