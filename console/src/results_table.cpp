@@ -4,34 +4,11 @@
 #include <array>
 
 #include "console/visible_text.hpp"
+#include "ui/update_history.hpp"
 
 namespace hx4x {
 
 namespace {
-
-const char* step_words(UpdateStep step) {
-    switch (step) {
-        case UpdateStep::none:
-        case UpdateStep::open:
-            return "opening";
-        case UpdateStep::start_check:
-        case UpdateStep::parse:
-            return "the file check";
-        case UpdateStep::prepare:
-            return "preparation";
-        case UpdateStep::send:
-            return "sending";
-        case UpdateStep::burn:
-            return "burning";
-        case UpdateStep::reconnect:
-            return "reconnection";
-        case UpdateStep::verify:
-            return "the version check";
-        case UpdateStep::reset:
-            return "the reset";
-    }
-    return "opening";
-}
 
 std::string seconds_text(const UpdateOutcome& outcome, std::uint64_t seconds) {
     return outcome.step >= UpdateStep::send ? std::to_string(seconds) + " s" : "-";
@@ -51,11 +28,11 @@ std::string outcome_text(const CounterResult& result) {
         case StepEnd::declined:
             return "declined";
         case StepEnd::cancelled:
-            return std::string("cancelled at ") + step_words(outcome.step);
+            return std::string("cancelled at ") + step_word(outcome.step);
         case StepEnd::failed:
             break;
     }
-    return std::string("failed at ") + step_words(outcome.step);
+    return std::string("failed at ") + step_word(outcome.step);
 }
 
 std::string results_table(const std::vector<CounterResult>& results) {

@@ -7,8 +7,8 @@
 
 namespace hx4x {
 
-// How a counter's update ended, in a few words: "updated", "failed at sending", "cancelled
-// at preparation", "declined", "refused: cannot be opened" and so on.
+// How a counter's update ended, in a few words and with the update history's step names:
+// "updated", "failed at send", "cancelled at prepare", "declined" and so on.
 std::string outcome_text(const CounterResult& result);
 
 // One row per counter under a header: address, serial number, version before and after,
