@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "controller_fixture.hpp"
 #include "firmware/sha256.hpp"
 #include "special_files.hpp"
+#include "temp_dir.hpp"
 #include "ui/controller_texts.hpp"
 #include "ui/format_duration.hpp"
 
@@ -36,6 +39,9 @@ std::string confirmation(const std::string& file, const std::string& version_lin
 }
 
 TEST_F(EmulatedControllerTest, SuccessfulUpdateReportsNewVersionAndTimes) {
+    // The update history of this test alone.
+    const testing_support::TempDir state;
+    const testing_support::ScopedEnvironment state_home("XDG_STATE_HOME", state.path().string());
     ASSERT_TRUE(controller.refresh_instruments());
     EXPECT_EQ(view.list, std::vector<std::string>{emulated_address});
     EXPECT_EQ(controller.selected_address(), emulated_address);
@@ -81,6 +87,13 @@ TEST_F(EmulatedControllerTest, SuccessfulUpdateReportsNewVersionAndTimes) {
     EXPECT_EQ(outcome.bytes_after_records.front(), 0u);
     EXPECT_EQ(outcome.bytes_after_records[1], 16u);
     EXPECT_EQ(outcome.bytes_after_records.back(), 256u);
+
+    // The window's update is in the history too: one whole line, with the file's digest.
+    EXPECT_EQ(controller.history_failure(), "");
+    const std::string history = testing_support::read_file(state.file("hx4x-update/history.jsonl"));
+    EXPECT_EQ(std::count(history.begin(), history.end(), '\n'), 1);
+    EXPECT_NE(history.find("\"file_sha256\":\"" + digest_of(firmware) + "\""), std::string::npos)
+        << history;
 }
 
 TEST_F(EmulatedControllerTest, FileWithoutVersionLeavesTheLineOut) {
