@@ -128,10 +128,12 @@ class CounterWork : public UpdateJobSink {
             return false;
         }
         outcome.before = protocol_.identity();
-        outcome.step = UpdateStep::parse;
         const std::string refusal = image_block_refusal(
             image.reader->records(), block_width_for(protocol_.identity().version_number));
         if (!refusal.empty()) {
+            // Refused as the file check refuses; the step stays before the preparation, so
+            // the untouched counter is not recorded as updated.
+            outcome.step = UpdateStep::start_check;
             close();
             refuse(text::unsendable(image.file, refusal));
             return false;
