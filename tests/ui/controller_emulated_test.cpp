@@ -42,6 +42,7 @@ TEST_F(EmulatedControllerTest, SuccessfulUpdateReportsNewVersionAndTimes) {
     // The update history of this test alone.
     const testing_support::TempDir state;
     const testing_support::ScopedEnvironment state_home("XDG_STATE_HOME", state.path().string());
+    const testing_support::ScopedEnvironment local_data("LOCALAPPDATA", state.path().string());
     ASSERT_TRUE(controller.refresh_instruments());
     EXPECT_EQ(view.list, std::vector<std::string>{emulated_address});
     EXPECT_EQ(controller.selected_address(), emulated_address);
