@@ -2,34 +2,21 @@
 
 namespace hx4x {
 
-namespace {
-
-void add_text_or_null(JsonObject& object, std::string_view key, const std::string& value) {
-    if (value.empty()) {
-        object.add_null(key);
-    } else {
-        object.add(key, value);
-    }
-}
-
-}  // namespace
-
 JsonObject result_object(const UpdateOutcome& outcome, const std::string& resource,
                          const std::string& result_text, ExitStatus status) {
     const CounterIdentity& before = outcome.before;
     JsonObject object;
     object.add("event", "result");
-    add_text_or_null(object, "resource",
-                     before.resource_name.empty() ? resource : before.resource_name);
-    add_text_or_null(object, "manufacturer", before.manufacturer);
-    add_text_or_null(object, "model", before.model);
-    add_text_or_null(object, "serial_number", before.serial_number);
-    add_text_or_null(object, "firmware_before", before.firmware_version);
-    add_text_or_null(object, "firmware_after", outcome.after.firmware_version);
-    add_text_or_null(object, "file", outcome.file);
-    add_text_or_null(object, "file_version",
-                     outcome.file_version.known ? outcome.file_version.text : std::string());
-    add_text_or_null(object, "file_sha256", outcome.file_sha256);
+    object.add_or_null("resource", before.resource_name.empty() ? resource : before.resource_name);
+    object.add_or_null("manufacturer", before.manufacturer);
+    object.add_or_null("model", before.model);
+    object.add_or_null("serial_number", before.serial_number);
+    object.add_or_null("firmware_before", before.firmware_version);
+    object.add_or_null("firmware_after", outcome.after.firmware_version);
+    object.add_or_null("file", outcome.file);
+    object.add_or_null("file_version",
+                       outcome.file_version.known ? outcome.file_version.text : std::string());
+    object.add_or_null("file_sha256", outcome.file_sha256);
     object.add_number("sending_seconds", static_cast<std::int64_t>(outcome.send_seconds));
     object.add_number("burning_seconds", static_cast<std::int64_t>(outcome.burn_seconds));
     object.add_bool("burned", outcome.burned);

@@ -28,13 +28,6 @@ namespace {
 
 namespace text = controller_text;
 
-std::string lower_case(std::string value) {
-    std::transform(value.begin(), value.end(), value.begin(), [](unsigned char c) {
-        return static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
-    });
-    return value;
-}
-
 std::vector<std::string> split_names(const std::string& list) {
     std::vector<std::string> names;
     std::size_t begin = 0;
@@ -53,8 +46,8 @@ std::vector<std::string> split_names(const std::string& list) {
 
 // Counters behind one GPIB board share its bus; every other interface is a counter's own.
 std::string shared_bus_of(const std::string& resource) {
-    const std::string folded = lower_case(resource);
-    if (folded.rfind("gpib", 0) != 0) {
+    const std::string folded = folded_resource_name(resource);
+    if (folded.rfind("GPIB", 0) != 0) {
         return {};
     }
     return folded.substr(0, folded.find("::"));
@@ -227,18 +220,12 @@ class CounterWork : public UpdateJobSink {
         push(std::move(event));
     }
     bool progress(std::uint32_t done, std::uint32_t total) override {
-        const std::uint64_t position =
-            total == 0 ? range_
-                       : std::min<std::uint64_t>(range_, std::uint64_t{range_} * done / total);
-        push_position(static_cast<std::uint32_t>(position));
+        push_position(bar_position(range_, done, total));
         return true;
     }
     void burn_tick(int tick) override {
-        if (tick >= 0 && tick % 5 == 0) {
-            // The bar sweeps up over 500 ticks and back down over the next 500.
-            const auto q = static_cast<std::uint32_t>(tick / 5);
-            const std::uint32_t r = q % 100;
-            push_position((q / 100) % 2 == 0 ? r : 100 - r);
+        if (const std::optional<std::uint32_t> position = burn_bar_position(tick)) {
+            push_position(*position);
         }
     }
     void show(MessageKind kind, const std::string& message_text) override {
@@ -367,13 +354,13 @@ void give_dump_tags(const std::vector<CounterWork*>& ready, std::vector<std::str
 }  // namespace
 
 bool names_several_counters(const std::string& counter) {
-    return lower_case(counter) == "all" || counter.find(',') != std::string::npos;
+    return folded_resource_name(counter) == "ALL" || counter.find(',') != std::string::npos;
 }
 
 std::vector<std::string> chosen_counters(const std::string& counter,
                                          const std::vector<std::string>& found,
                                          std::vector<std::string>& missing) {
-    if (lower_case(counter) == "all") {
+    if (folded_resource_name(counter) == "ALL") {
         return found;
     }
     std::vector<std::string> chosen;

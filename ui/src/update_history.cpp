@@ -7,6 +7,7 @@
 #include <nlohmann/json.hpp>
 #include <string_view>
 
+#include "AuxLib/Handle"
 #include "AuxLib/json_object.hpp"
 #include "AuxLib/system_error_text.hpp"
 #include "app/version_info.hpp"
@@ -65,14 +66,6 @@ const ProgramIdentity& program_identity() {
         return ProgramIdentity{record.string_value("InternalName"), record.file_version_text()};
     }();
     return identity;
-}
-
-void add_text(JsonObject& object, std::string_view key, const std::string& value) {
-    if (value.empty()) {
-        object.add_null(key);
-    } else {
-        object.add(key, value);
-    }
 }
 
 std::int64_t stored_count(std::uint64_t value) {
@@ -167,10 +160,6 @@ void add_entry(std::vector<HistoryEntry>& entries, std::string& line, bool too_l
     }
     entries.push_back(std::move(entry));
 }
-
-struct FileCloser {
-    void operator()(std::FILE* stream) const { std::fclose(stream); }
-};
 
 }  // namespace
 
@@ -271,22 +260,22 @@ HistoryRecord history_record(const UpdateOutcome& outcome, ExitStatus status) {
 std::string history_line(const HistoryRecord& record) {
     JsonObject object;
     object.add("event", "update");
-    add_text(object, "time", record.time);
-    add_text(object, "host", record.host);
-    add_text(object, "program", record.program);
-    add_text(object, "program_version", record.program_version);
-    add_text(object, "resource", record.resource);
-    add_text(object, "manufacturer", record.manufacturer);
-    add_text(object, "model", record.model);
-    add_text(object, "serial_number", record.serial_number);
-    add_text(object, "firmware_before", record.firmware_before);
-    add_text(object, "firmware_after", record.firmware_after);
-    add_text(object, "file", record.file);
+    object.add_or_null("time", record.time);
+    object.add_or_null("host", record.host);
+    object.add_or_null("program", record.program);
+    object.add_or_null("program_version", record.program_version);
+    object.add_or_null("resource", record.resource);
+    object.add_or_null("manufacturer", record.manufacturer);
+    object.add_or_null("model", record.model);
+    object.add_or_null("serial_number", record.serial_number);
+    object.add_or_null("firmware_before", record.firmware_before);
+    object.add_or_null("firmware_after", record.firmware_after);
+    object.add_or_null("file", record.file);
     object.add_number("file_size", stored_count(record.file_size));
-    add_text(object, "file_sha256", record.file_sha256);
-    add_text(object, "file_version", record.file_version);
-    add_text(object, "step", record.step);
-    add_text(object, "end", record.end);
+    object.add_or_null("file_sha256", record.file_sha256);
+    object.add_or_null("file_version", record.file_version);
+    object.add_or_null("step", record.step);
+    object.add_or_null("end", record.end);
     object.add_bool("burned", record.burned);
     object.add_number("exit_status", record.exit_status);
     object.add_number("sending_seconds", stored_count(record.sending_seconds));
@@ -344,8 +333,7 @@ bool read_history(const std::string& path, std::vector<HistoryEntry>& entries, s
         return false;
     }
     platform::set_last_error(0);
-    const std::unique_ptr<std::FILE, FileCloser> stream(
-        platform::open_regular_file_for_reading(path));
+    const FileHandle stream(platform::open_regular_file_for_reading(path));
     if (!stream) {
         // Something that is no regular file (a FIFO, a device) is refused without an error
         // of the system's.

@@ -11,6 +11,21 @@ namespace hx4x {
 
 namespace text = controller_text;
 
+std::uint32_t bar_position(std::uint32_t max, std::uint32_t done, std::uint32_t total) {
+    const std::uint64_t position =
+        total == 0 ? max : static_cast<std::uint64_t>(max) * done / total;
+    return static_cast<std::uint32_t>(position > max ? max : position);
+}
+
+std::optional<std::uint32_t> burn_bar_position(int tick) {
+    if (tick < 0 || tick % 5 != 0) {
+        return std::nullopt;
+    }
+    const auto q = static_cast<std::uint32_t>(tick / 5);
+    const std::uint32_t r = q % 100;
+    return (q / 100) % 2 == 0 ? r : 100 - r;
+}
+
 UpdateJob::UpdateJob(CounterProtocol& protocol, UpdateJobSink& sink, UpdateOutcome& outcome,
                      UpdateJobOptions options)
     : protocol_(protocol), sink_(sink), outcome_(outcome), options_(std::move(options)) {}

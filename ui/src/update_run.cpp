@@ -1,3 +1,5 @@
+#include <algorithm>
+
 #include "AuxLib/scope_guard.hpp"
 #include "ui/update_controller.hpp"
 
@@ -64,14 +66,7 @@ bool UpdateController::step_progress(void* context, std::uint32_t done, std::uin
     if (!self.update_running_) {
         return false;
     }
-    const std::uint32_t max = self.view_.progress_max();
-    // 64 bits: the load reports bytes, and bytes times the range must not overflow. A total
-    // of 0 has nothing left to do, so the bar goes to its end.
-    std::uint64_t position = total == 0 ? max : static_cast<std::uint64_t>(max) * done / total;
-    if (position > max) {
-        position = max;
-    }
-    self.view_.set_progress(static_cast<std::uint32_t>(position));
+    self.view_.set_progress(bar_position(self.view_.progress_max(), done, total));
 
     while (self.update_running_) {
         std::unique_ptr<ViewEvent> event = self.view_.take_event();
@@ -89,15 +84,8 @@ bool UpdateController::step_progress(void* context, std::uint32_t done, std::uin
 
 void UpdateController::burn_progress(void* context, int tick) {
     auto& self = *static_cast<UpdateController*>(context);
-    if (tick >= 0 && tick % 5 == 0) {
-        // The bar sweeps up over 500 ticks and back down over the next 500.
-        const auto q = static_cast<std::uint32_t>(tick / 5);
-        const std::uint32_t r = q % 100;
-        std::uint32_t position = (q / 100) % 2 == 0 ? r : 100 - r;
-        if (position > self.view_.progress_max()) {
-            position = self.view_.progress_max();
-        }
-        self.view_.set_progress(position);
+    if (const std::optional<std::uint32_t> position = burn_bar_position(tick)) {
+        self.view_.set_progress(std::min(*position, self.view_.progress_max()));
     }
     self.view_.drain_paint_events();
 }

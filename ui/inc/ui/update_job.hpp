@@ -3,6 +3,7 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "AuxLib/operator_message.hpp"
@@ -12,6 +13,13 @@
 #include "update/counter_protocol.hpp"
 
 namespace hx4x {
+
+// Where a bar of range max stands when done of total is done (64 bits: a load reports bytes);
+// at its end when total is 0, which has nothing left to do.
+std::uint32_t bar_position(std::uint32_t max, std::uint32_t done, std::uint32_t total);
+// The burn's bar of range 100 at this tick: it sweeps up over 500 ticks and back down over the
+// next 500, moving every fifth tick; nothing on the ticks between.
+std::optional<std::uint32_t> burn_bar_position(int tick);
 
 // What a running update job tells its front end, and asks of it. Called on the job's own
 // thread; a front end that runs several jobs at once must take the calls from each.

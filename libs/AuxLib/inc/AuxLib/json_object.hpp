@@ -24,6 +24,10 @@ class JsonObject {
     JsonObject& add_number(std::string_view key, std::int64_t value);
     JsonObject& add_bool(std::string_view key, bool value);
     JsonObject& add_null(std::string_view key);
+    // The text, or null when it is empty: a value nobody could read.
+    JsonObject& add_or_null(std::string_view key, const std::string& value) {
+        return value.empty() ? add_null(key) : add(key, value);
+    }
 
     // "{...}" without line end.
     std::string text() const { return "{" + members_ + "}"; }
