@@ -90,9 +90,12 @@ wait "$run_pid" || status=$?
 [ "$status" -eq 0 ] || fail "the program ended with status $status"
 
 transcript=$work/transcript.txt
-order=$(grep -n "SYST:FIRM:UPD" "$transcript" | head -1 | cut -d: -f1)
+order=$(grep -n -m1 "SYST:FIRM:UPD" "$transcript" | cut -d: -f1)
 [ -n "$order" ] || fail "the counter was never told to burn"
-tail -n +"$order" "$transcript" | grep -q "IDN?" || fail "no identification after the burn"
+# One reader for the whole check: grep -q leaving a pipe early would fail the writer with
+# SIGPIPE under pipefail, and with it a run that was right.
+awk -v from="$order" 'NR >= from && /IDN\?/ { found = 1 } END { exit !found }' "$transcript" ||
+    fail "no identification after the burn"
 resets=$(tail -n +"$order" "$transcript" | grep -c ":ABOR; \*rst; \*PSC 0; \*CLS" || true)
 [ "$resets" -eq 1 ] || fail "$resets resets after the burn order, not 1"
 /usr/bin/python3 "$compare" "$work/image.map" "$firmware" ||
